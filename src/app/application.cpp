@@ -1,0 +1,26 @@
+#include "app/application.h"
+
+#include "app/handler_guard.h"
+#include "app/japanese_fonts.h"
+
+namespace orbeta {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Orbeta"));
+    setOrganizationName(QStringLiteral("Orbeta"));
+    setApplicationVersion(QStringLiteral("1.00"));
+    fonts::installJapaneseSubstitutes();
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& failure) {
+        reportHandlerFailure(nullptr, QString::fromLocal8Bit(failure.what()));
+    } catch (...) {
+        reportHandlerFailure(nullptr, QString());
+    }
+    return false;
+}
+
+} // namespace orbeta

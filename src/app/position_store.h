@@ -1,0 +1,40 @@
+#pragma once
+
+#include "resources/twips.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <optional>
+
+namespace orbeta {
+
+// Remembers where the user left each window: per-user INI settings of the application "Orbeta",
+// one section per window ("Form1_StrtUp"), keys "X1" and "Y1", the outer window's left and top
+// in twips as text.
+class PositionStore {
+public:
+    // The user's own settings file.
+    PositionStore();
+    // A settings file of the caller's choosing.
+    explicit PositionStore(const QString& iniFile);
+
+    static QString sectionOf(const QString& windowClass) {
+        return windowClass + QStringLiteral("_StrtUp");
+    }
+
+    // Reads X1 then Y1 of the section; a key never written, or holding something that is not a
+    // number, gives the matching coordinate of `current`. Nothing at all when the section holds
+    // neither key, so a first run keeps the design position.
+    std::optional<twips::Point> restore(const QString& section, twips::Point current) const;
+
+    // Writes X1 then Y1 and flushes them to disk.
+    void store(const QString& section, twips::Point position);
+
+    QString fileName() const { return settings_.fileName(); }
+
+private:
+    QSettings settings_;
+};
+
+} // namespace orbeta

@@ -1,0 +1,91 @@
+#include "calendar/form1.h"
+
+#include "app/handler_guard.h"
+#include "app/japanese_fonts.h"
+#include "app/program.h"
+#include "app/window_position.h"
+#include "calendar/month_view.h"
+#include "calendar/second_ticker.h"
+#include "resources/layout.h"
+
+#include <QLabel>
+#include <QMenu>
+
+namespace orbeta {
+
+namespace {
+
+const QString kSection = PositionStore::sectionOf(QStringLiteral("Form1"));
+
+constexpr Qt::WindowFlags kFixedSingleBorder = Qt::Window | Qt::CustomizeWindowHint |
+                                               Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                               Qt::WindowCloseButtonHint;
+
+} // namespace
+
+Form1::Form1(Program& program) : Form(nullptr, kFixedSingleBorder), program_(program) {
+    using namespace layout::form1;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Orbeta"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/orbeta.png")));
+    setFont(fonts::gothic(kWindowFontPoints));
+    setGeometry(QRect(twips::toPixels(kClientDesignPosition), twips::toPixels(kClient)));
+    setFixedSize(twips::toPixels(kClient));
+
+    timer1_ = new SecondTicker(program.clock(), this);
+    connect(timer1_, &SecondTicker::tick, this, &Form1::showClock);
+
+    monthView1_ = new MonthView(this);
+    monthView1_->setGeometry(twips::toPixels(kMonthView1));
+    connect(monthView1_, &MonthView::mouseUp, this, &Form1::monthViewMouseUp);
+    connect(monthView1_, &MonthView::activated, this, &Form1::monthViewDayActivated);
+
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(twips::toPixels(kLabel1));
+    label1_->setAlignment(Qt::AlignCenter);
+    label1_->setFont(fonts::gothic(kLabel1FontPoints));
+    label1_->setAutoFillBackground(true);
+    QPalette clockColours = label1_->palette();
+    clockColours.setColor(QPalette::Window, Qt::black);
+    clockColours.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    label1_->setPalette(clockColours);
+
+    p_menu_ = new QMenu(QStringLiteral("ﾎﾟｯﾌﾟｱｯﾌﾟﾒﾆｭｰ"), this);
+    p_menu_->setObjectName(QStringLiteral("p_menu"));
+    QAction* mnuEnd = p_menu_->addAction(QStringLiteral("終了(&X)"));
+    mnuEnd->setObjectName(QStringLiteral("mnu_end"));
+    p_menu_->addSeparator()->setObjectName(QStringLiteral("mnu_0"));
+    QAction* mnuAbout = p_menu_->addAction(QStringLiteral("Orbeta について"));
+    mnuAbout->setObjectName(QStringLiteral("mnu_about"));
+    connect(mnuEnd, &QAction::triggered, this, [this] { program_.End(); });
+    connect(mnuAbout, &QAction::triggered, this,
+            [this] { guarded(this, [this] { program_.showAbout(); }); });
+
+    guarded(this, [this] { loadHandler(); });
+    timer1_->start();
+}
+
+void Form1::loadHandler() {
+    monthView1_->setValue(program_.clock().now().date());
+    restoreWindowPosition(*this, program_.positions(), kSection);
+}
+
+void Form1::unloadHandler() {
+    storeWindowPosition(*this, program_.positions(), kSection);
+}
+
+void Form1::showClock(QTime second) {
+    guarded(this, [&] { label1_->setText(second.toString(QStringLiteral("hh:mm:ss"))); });
+}
+
+void Form1::monthViewMouseUp(Qt::MouseButton button, QPoint globalPosition) {
+    if (button == Qt::RightButton)
+        p_menu_->popup(globalPosition);
+}
+
+void Form1::monthViewDayActivated(QDate date) {
+    guarded(this, [&] { program_.openMemo(date); });
+}
+
+} // namespace orbeta

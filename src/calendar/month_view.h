@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCalendarWidget>
+#include <QDate>
+
+namespace orbeta {
+
+// The one-month calendar: Japanese whatever the system's language, 1 January 1753 to
+// 31 December 9999, and telling which mouse button was released anywhere over it.
+class MonthView : public QCalendarWidget {
+    Q_OBJECT
+public:
+    explicit MonthView(QWidget* parent);
+
+    QDate Value() const { return selectedDate(); }
+    void setValue(QDate date) { setSelectedDate(date); }
+    int Year() const { return selectedDate().year(); }
+    int Month() const { return selectedDate().month(); }
+    int Day() const { return selectedDate().day(); }
+
+Q_SIGNALS:
+    void mouseUp(Qt::MouseButton button, QPoint globalPosition);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A release that no piece accepts travels on to its parents; it is reported once.
+    const QEvent* lastRelease_ = nullptr;
+    quint64 lastReleaseTime_ = 0;
+};
+
+} // namespace orbeta

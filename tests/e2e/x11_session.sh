@@ -1,0 +1,109 @@
+# Sourced by the end-to-end tests: a private X server with a window manager, helpers to find and
+# drive the program's windows, and clean-up on exit.
+set -euo pipefail
+
+for tool in Xvfb openbox xdotool xwininfo wmctrl; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/setup-debian.sh)"; exit 1; }
+done
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/memos"
+chmod 700 "$XDG_RUNTIME_DIR"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+settings="$XDG_CONFIG_HOME/Orbeta/Orbeta.ini"
+pids=()
+
+cleanup() {
+    local status=$?
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    if [ $status -ne 0 ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+        import -window root "$work/failure.png" 2>/dev/null && echo "screen at failure: $work/failure.png"
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; echo "logs in $work" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 display <&"$displayfd" || fail "Xvfb did not start"
+export DISPLAY=":$display"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
+sleep 0.2
+
+# start_orbeta: runs the program in the memo folder; sets orbeta_pid.
+start_orbeta() {
+    (cd "$work/memos" && exec "$ORBETA" >>"$work/orbeta.log" 2>&1) &
+    orbeta_pid=$!
+    pids+=("$orbeta_pid")
+}
+
+# wait_window NAME: prints the id of the visible window so named, once mapped.
+wait_window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    fail "no window named '$1'"
+}
+
+# wait_gone ID: waits until the window is no longer mapped.
+wait_gone() {
+    for _ in $(seq 100); do
+        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+        sleep 0.1
+    done
+    fail "window $1 still shown"
+}
+
+# client_position ID: "x y" of the window's client area on the screen.
+client_position() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
+}
+
+# frame_position ID: "x y" of the outer window (with the window manager's frame).
+frame_position() {
+    local info
+    info=$(xwininfo -id "$1")
+    awk '/Absolute upper-left X/ {ax=$NF} /Absolute upper-left Y/ {ay=$NF}
+         /Relative upper-left X/ {rx=$NF} /Relative upper-left Y/ {ry=$NF}
+         END {print ax-rx, ay-ry}' <<<"$info"
+}
+
+# wait_exit PID: waits for the program to end.
+wait_exit() {
+    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+    fail "process $1 did not end"
+}
+
+# drag_window ID DX DY: drags the window by its title bar, as a user would.
+drag_window() {
+    local x y
+    read -r x y < <(client_position "$1")
+    xdotool mousemove --sync $((x + 40)) $((y - 8)) mousedown 1
+    sleep 0.2
+    xdotool mousemove --sync $((x + 40 + $2 / 2)) $((y - 8 + $3 / 2))
+    sleep 0.1
+    xdotool mousemove --sync $((x + 40 + $2)) $((y - 8 + $3))
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+stored() { # stored SECTION KEY
+    awk -v s="[$1]" -v k="$2" '$0==s {in_s=1; next} /^\[/ {in_s=0} in_s && index($0, k"=")==1 {print substr($0, length(k)+2)}' "$settings" 2>/dev/null
+}

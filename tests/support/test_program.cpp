@@ -1,0 +1,39 @@
+#include "support/test_program.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+TestProgram::TestProgram(std::unique_ptr<orbeta::Clock> clock) {
+    orbeta::Services services;
+    services.positions = std::make_unique<orbeta::PositionStore>(settingsFile());
+    if (clock)
+        services.clock = std::move(clock);
+    program = std::make_unique<orbeta::Program>(std::move(services));
+}
+
+QString TestProgram::storedValue(const QString& key) const {
+    return QSettings(settingsFile(), QSettings::IniFormat).value(key).toString();
+}
+
+void whenModalAppears(std::function<void(QWidget*)> answer) {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer = std::move(answer)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(modal);
+    });
+    poll->start();
+}
+
+void closeStrayWindows() {
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            window->close();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace orbeta::rtf {
+
+inline constexpr int kShiftJis = 932; // Windows-31J: Shift_JIS with Microsoft's and NEC's rows
+
+// The Windows code page of an RTF font character set (\fcharsetN); 0 when the set names none.
+int codePageOfCharset(int charset);
+
+// Turns bytes of one Windows code page into text. Double-byte code pages (932, 936, 949, 950,
+// 1361) know their lead bytes; bytes that do not decode give U+FFFD.
+class CodePageDecoder {
+public:
+    explicit CodePageDecoder(int codePage);
+    ~CodePageDecoder();
+    CodePageDecoder(const CodePageDecoder&) = delete;
+    CodePageDecoder& operator=(const CodePageDecoder&) = delete;
+
+    int codePage() const { return codePage_; }
+    bool isDoubleByte() const { return doubleByte_; }
+    bool isLeadByte(std::uint8_t byte) const { return doubleByte_ && leadBytes_[byte]; }
+    void decode(QByteArrayView bytes, QString& out) const;
+
+private:
+    int codePage_;
+    bool doubleByte_ = false;
+    std::array<bool, 256> leadBytes_{};
+    std::array<char16_t, 256> singleBytes_{};
+    void* converter_ = nullptr; // iconv_t, for double-byte code pages
+};
+
+// Decoders made on first use, one per code page, for one reading.
+class CodePageDecoders {
+public:
+    const CodePageDecoder& get(int codePage);
+
+private:
+    std::vector<std::unique_ptr<CodePageDecoder>> decoders_;
+};
+
+// Code page 932 bytes of a character, for writers that want a fallback beside Unicode. Answers
+// are remembered for one writing.
+class ShiftJisEncoder {
+public:
+    ShiftJisEncoder();
+    ~ShiftJisEncoder();
+    ShiftJisEncoder(const ShiftJisEncoder&) = delete;
+    ShiftJisEncoder& operator=(const ShiftJisEncoder&) = delete;
+
+    // One or two bytes; empty when code page 932 has no such character.
+    QByteArray encode(char16_t character);
+
+private:
+    void* converter_ = nullptr;
+    std::vector<std::uint32_t> known_; // per BMP character: 0 unknown, else length << 16 | bytes
+};
+
+} // namespace orbeta::rtf

@@ -1,0 +1,141 @@
+#include "richtext/rtf_pictures.h"
+
+#include "resources/twips.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbeta::rtf {
+
+namespace {
+
+// Pictures beyond this are left out rather than kept in memory.
+constexpr qsizetype kMaxPictureBytes = 64 * 1024 * 1024;
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+PictureKind kindOf(const QByteArray& bytes) {
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return PictureKind::Png;
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return PictureKind::Jpeg;
+    return PictureKind::Unknown;
+}
+
+QSize imageSize(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return reader.size();
+}
+
+} // namespace
+
+void PictureData::addHex(QByteArrayView text) {
+    if (bytes.size() >= kMaxPictureBytes)
+        return;
+    for (const char c : text) {
+        const int value = hexValue(c);
+        if (value < 0)
+            continue;
+        if (pendingNibble_ < 0) {
+            pendingNibble_ = value;
+        } else {
+            bytes.append(static_cast<char>(pendingNibble_ * 16 + value));
+            pendingNibble_ = -1;
+        }
+    }
+}
+
+void PictureData::addBinary(QByteArrayView data) {
+    if (bytes.size() + data.size() <= kMaxPictureBytes)
+        bytes.append(data);
+}
+
+std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDocument& document) {
+    if (picture.kind == PictureKind::Unknown || kindOf(picture.bytes) != picture.kind)
+        return std::nullopt;
+    const QSize natural = imageSize(picture.bytes);
+    if (!natural.isValid() || natural.isEmpty())
+        return std::nullopt;
+
+    const QString name =
+        QStringLiteral("rtf-picture:") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(picture.bytes, QCryptographicHash::Sha1).toHex());
+    document.addResource(QTextDocument::ImageResource, QUrl(name), picture.bytes);
+    QTextImageFormat format;
+    format.setName(name);
+
+    const double width =
+        picture.goalWidth > 0 ? picture.goalWidth / double{twips::kPerPixel} : natural.width();
+    const double height =
+        picture.goalHeight > 0 ? picture.goalHeight / double{twips::kPerPixel} : natural.height();
+    const double shownWidth = width * std::clamp(picture.scaleX, 1, 10000) / 100.0;
+    const double shownHeight = height * std::clamp(picture.scaleY, 1, 10000) / 100.0;
+    if (std::fabs(shownWidth - natural.width()) >= 0.5 ||
+        std::fabs(shownHeight - natural.height()) >= 0.5) {
+        format.setWidth(shownWidth);
+        format.setHeight(shownHeight);
+    }
+    return format;
+}
+
+std::optional<StoredPicture> storedPicture(const QTextDocument& resources,
+                                           const QTextImageFormat& format) {
+    const QVariant resource = resources.resource(QTextDocument::ImageResource, QUrl(format.name()));
+    StoredPicture stored;
+    if (resource.userType() == QMetaType::QByteArray) {
+        stored.bytes = resource.toByteArray();
+        stored.kind = kindOf(stored.bytes);
+        stored.pixels = imageSize(stored.bytes);
+    }
+    if (stored.kind == PictureKind::Unknown || !stored.pixels.isValid()) {
+        QImage image;
+        if (resource.userType() == QMetaType::QImage)
+            image = resource.value<QImage>();
+        else if (resource.userType() == QMetaType::QPixmap)
+            image = resource.value<QPixmap>().toImage();
+        else if (resource.userType() == QMetaType::QByteArray)
+            image.loadFromData(resource.toByteArray());
+        if (image.isNull())
+            return std::nullopt;
+        QBuffer buffer(&stored.bytes);
+        buffer.open(QIODevice::WriteOnly);
+        stored.bytes.clear();
+        if (!image.save(&buffer, "PNG"))
+            return std::nullopt;
+        stored.kind = PictureKind::Png;
+        stored.pixels = image.size();
+    }
+    QSizeF shown = stored.pixels;
+    if (format.width() > 0 && format.height() > 0)
+        shown = QSizeF(format.width(), format.height());
+    else if (format.width() > 0)
+        shown =
+            QSizeF(format.width(), format.width() * stored.pixels.height() / stored.pixels.width());
+    else if (format.height() > 0)
+        shown = QSizeF(format.height() * stored.pixels.width() / stored.pixels.height(),
+                       format.height());
+    stored.shownPixels = shown;
+    return stored;
+}
+
+} // namespace orbeta::rtf

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QTextCharFormat>
+
+#include <cstdint>
+
+namespace orbeta::rtf {
+
+// Character properties of the group being read, as RTF states them.
+struct CharState {
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool caps = false;
+    bool smallCaps = false;
+    QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
+    QTextCharFormat::VerticalAlignment verticalAlignment = QTextCharFormat::AlignNormal;
+    int font = -1;      // font table number; -1: the default font
+    int halfPoints = 0; // 0: the default size
+    int color = 0;      // colour table index; 0: automatic
+    int background = 0; // colour table index; 0: none
+    int link = -1;      // hyperlink target index; -1: none
+
+    bool operator==(const CharState&) const = default;
+};
+
+enum class ListKind : std::uint8_t {
+    None,
+    Bullet,
+    Decimal,
+    LowerAlpha,
+    UpperAlpha,
+    LowerRoman,
+    UpperRoman
+};
+
+// Paragraph properties of the group being read; distances in twips.
+struct ParaState {
+    Qt::Alignment alignment = Qt::AlignLeft;
+    bool alignmentSet = false;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstLineIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int lineSpacing = 0;       // \sl: 0 single, > 0 at least, < 0 exactly
+    bool lineMultiple = false; // \slmult1: \sl is in 240ths of a line
+    bool inTable = false;
+    ListKind list = ListKind::None;
+    int listOverride = 0; // \ls; 0 for the old \pn numbering
+    int listLevel = 0;
+
+    bool operator==(const ParaState&) const = default;
+};
+
+} // namespace orbeta::rtf

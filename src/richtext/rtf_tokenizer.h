@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <string_view>
+
+namespace orbeta::rtf {
+
+enum class TokenType : std::uint8_t {
+    GroupStart,    // {
+    GroupEnd,      // }
+    ControlWord,   // \word or \word-123
+    ControlSymbol, // \~, \*, \\, \{ ... (the character is in `symbol`)
+    HexByte,       // \'hh
+    Text,          // a run of plain bytes, line ends left out
+    Binary,        // the bytes after \binN
+    End,
+};
+
+// What went wrong at a token; the tokenizer always goes on after it.
+enum class TokenStatus : std::uint8_t {
+    Ok,
+    BadHex,         // \' not followed by two hexadecimal digits
+    KeywordTooLong, // more than kMaxKeyword letters; the word is cut to that length
+    NumberTooLong,  // a parameter beyond the 32-bit range; it is clamped
+    BinaryCut,      // \binN with fewer than N bytes left
+};
+
+struct Token {
+    TokenType type = TokenType::End;
+    TokenStatus status = TokenStatus::Ok;
+    bool hasParameter = false;
+    char symbol = 0;
+    std::uint8_t byte = 0;
+    std::int32_t parameter = 0;
+    std::string_view word; // ControlWord: its letters
+    QByteArrayView bytes;  // Text and Binary
+    qsizetype offset = 0;  // where the token starts in the input
+};
+
+// Pull tokenizer: bytes in, tokens out, nothing known of what they mean.
+class Tokenizer {
+public:
+    static constexpr int kMaxKeyword = 32;
+
+    explicit Tokenizer(QByteArrayView input) : input_(input) {}
+
+    Token next();
+
+    qsizetype offset() const { return position_; }
+    // True when only blanks, line ends and NUL bytes are left.
+    bool restIsBlank() const;
+    // Line and column (both from 1) of an offset, for messages.
+    std::pair<int, int> lineAndColumn(qsizetype offset) const;
+
+private:
+    Token controlSequence(qsizetype start);
+
+    QByteArrayView input_;
+    qsizetype position_ = 0;
+};
+
+} // namespace orbeta::rtf

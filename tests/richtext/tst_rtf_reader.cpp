@@ -1,0 +1,279 @@
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_tokenizer.h"
+#include "support/document_dump.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace orbeta::rtf;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString statusName(ReadStatus status) {
+    switch (status) {
+    case ReadStatus::Ok:
+        return QStringLiteral("ok");
+    case ReadStatus::Damaged:
+        return QStringLiteral("damaged");
+    case ReadStatus::NotRtf:
+        return QStringLiteral("notrtf");
+    }
+    return {};
+}
+
+// What the golden files hold: the status, the default font where the file names one, the dump.
+QString describe(const QByteArray& rtf) {
+    QTextDocument document;
+    const ReadResult result = readRtf(rtf, document);
+    QString text = QStringLiteral("status=%1\n").arg(statusName(result.status));
+    if (document.defaultFont().family() != QGuiApplication::font().family())
+        text += QStringLiteral("default-font=\"%1\"\n").arg(document.defaultFont().family());
+    return text + dumpDocument(document);
+}
+
+QString firstDifference(const QString& actual, const QString& expected) {
+    const QStringList a = actual.split(QLatin1Char('\n'));
+    const QStringList e = expected.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < std::max(a.size(), e.size()); ++i) {
+        const QString got = a.value(i, QStringLiteral("<none>"));
+        const QString want = e.value(i, QStringLiteral("<none>"));
+        if (got != want)
+            return QStringLiteral("line %1\n   got: %2\n  want: %3").arg(i + 1).arg(got, want);
+    }
+    return {};
+}
+
+} // namespace
+
+class TestRtfReader : public QObject {
+    Q_OBJECT
+    const QDir data_{QStringLiteral(ORBETA_TEST_DATA)};
+
+private Q_SLOTS:
+    void goldenFiles_data() {
+        QTest::addColumn<QString>("name");
+        const QStringList files =
+            data_.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name);
+        QVERIFY(files.size() >= 15);
+        for (const QString& file : files)
+            QTest::newRow(qPrintable(file)) << file.chopped(4);
+    }
+    void goldenFiles() {
+        QFETCH(QString, name);
+        const QByteArray rtf = readFile(data_.filePath(name + QStringLiteral(".rtf")));
+        const QString expected =
+            QString::fromUtf8(readFile(data_.filePath(name + QStringLiteral(".expected"))));
+        QVERIFY2(!expected.isEmpty(), "golden file missing");
+        const QString actual = describe(rtf);
+        QVERIFY2(actual == expected, qPrintable(firstDifference(actual, expected)));
+
+        // Old memos come with the exact text they must give.
+        const QString textFile = data_.filePath(name + QStringLiteral(".txt"));
+        if (QFile::exists(textFile)) {
+            QTextDocument document;
+            readRtf(rtf, document);
+            QCOMPARE(document.toPlainText(), QString::fromUtf8(readFile(textFile)));
+        }
+    }
+
+    void loadingReplacesContentAndCannotBeUndone() {
+        QTextDocument document;
+        QTextCursor(&document).insertText(QStringLiteral("old text"));
+        QVERIFY(document.isUndoAvailable());
+        readRtf(QByteArrayLiteral("{\\rtf1\\ansi new\\par}"), document);
+        QCOMPARE(document.toPlainText(), QStringLiteral("new"));
+        QVERIFY(!document.isUndoAvailable());
+        QVERIFY(!document.isModified());
+        QVERIFY(document.isUndoRedoEnabled());
+    }
+
+    void notRtfIsReportedAndLeavesTheDocumentAlone_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("plain text") << QByteArray("買い物 milk\n");
+        QTest::newRow("html") << QByteArray("<html><body>{\\rtf1}</body></html>");
+        QTest::newRow("brace only") << QByteArray("{ \\rtf1 }");
+        QTest::newRow("binary") << QByteArray("\x00\x01\xff{\\rtf1", 8);
+    }
+    void notRtfIsReportedAndLeavesTheDocumentAlone() {
+        QFETCH(QByteArray, bytes);
+        QTextDocument document;
+        QTextCursor(&document).insertText(QStringLiteral("kept"));
+        QVERIFY(!looksLikeRtf(bytes));
+        const ReadResult result = readRtf(bytes, document);
+        QCOMPARE(result.status, ReadStatus::NotRtf);
+        QVERIFY(!result.isRtf());
+        QCOMPARE(document.toPlainText(), QStringLiteral("kept"));
+    }
+
+    void rtfMayStartAfterBlanksOrAByteOrderMark() {
+        for (const QByteArray& prefix : {QByteArray(" \r\n\t"), QByteArray("\xEF\xBB\xBF")}) {
+            QTextDocument document;
+            QCOMPARE(readRtf(prefix + "{\\rtf1 x\\par}", document).status, ReadStatus::Ok);
+            QCOMPARE(document.toPlainText(), QStringLiteral("x"));
+        }
+        QTextDocument document;
+        QCOMPARE(readRtf("{\\urtf1 y}", document).status, ReadStatus::Ok);
+        QCOMPARE(document.toPlainText(), QStringLiteral("y"));
+    }
+
+    void damagedFilesSayWhere() {
+        QTextDocument document;
+        const ReadResult result = readRtf("{\\rtf1\\ansi\r\nok\\par\r\nbad \\'g1 rest}", document);
+        QCOMPARE(result.status, ReadStatus::Damaged);
+        QCOMPARE(result.line, 3);
+        QCOMPARE(result.column, 5);
+        QCOMPARE(document.toPlainText(), QStringLiteral("ok\nbad g1 rest"));
+    }
+
+    void hostileInputEndsQuicklyWithoutCrashing_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expectedText");
+        const QByteArray deep =
+            "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "}";
+        QTest::newRow("groups 100000 deep") << deep << QStringLiteral("deep");
+        QTest::newRow("deep and never closed")
+            << QByteArray("{\\rtf1 a" + QByteArray(200000, '{') + "b") << QStringLiteral("ab");
+        QTest::newRow("deep destinations")
+            << QByteArray("{\\rtf1 x" + QByteArray(50000, '{').replace("{", "{\\*\\q") + "y")
+            << QStringLiteral("x");
+        QTest::newRow("huge bin") << QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin2147483647 xyz}b}")
+                                  << QStringLiteral("a");
+        QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab");
+        QTest::newRow("bin in text") << QByteArray("{\\rtf1 a\\bin3 xyzb}") << QStringLiteral("ab");
+        QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'") << QStringLiteral("a");
+        QTest::newRow("truncated hex digit") << QByteArray("{\\rtf1 a\\'8") << QStringLiteral("a8");
+        QTest::newRow("lone lead byte")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 a\\'82}") << QStringLiteral("a\uFFFD");
+        QTest::newRow("endless control word")
+            << QByteArray("{\\rtf1 a\\" + QByteArray(1000000, 'x') + " b}") << QStringLiteral("ab");
+        QTest::newRow("endless number")
+            << QByteArray("{\\rtf1 a\\fs" + QByteArray(100000, '9') + " b}")
+            << QStringLiteral("ab");
+        QTest::newRow("numbers out of range")
+            << QByteArray(
+                   "{\\rtf1{\\colortbl;\\red99999\\green-5\\blue256;}\\cf1\\cb99\\f-7\\fs-"
+                   "2147483648"
+                   "\\li2147483647\\ri-2147483648\\sl-2147483648\\sa99999999\\uc2147483647 a\\uc1"
+                   "\\u2147483647?\\u-2147483648?\\ls-3\\ilvl99\\cellx2147483647\\picw-1 b}")
+            << QStringLiteral("a");
+        QTest::newRow("unbalanced closing") << QByteArray("{\\rtf1 a}}}}}b") << QStringLiteral("a");
+        QTest::newRow("cells without rows")
+            << QByteArray("{\\rtf1 " + QByteArray("\\intbl x\\cell ").repeated(200) + "}")
+            << QString();
+        QTest::newRow("rows without definition")
+            << QByteArray("{\\rtf1 " + QByteArray("\\intbl y\\row ").repeated(300) + "}")
+            << QString();
+        QTest::newRow("too many columns")
+            << QByteArray("{\\rtf1\\trowd" + QByteArray("\\cellx100").repeated(5000) +
+                          QByteArray("\\intbl z\\cell").repeated(500) + "\\row}")
+            << QString();
+        QTest::newRow("picture garbage") << QByteArray("{\\rtf1 {\\pict\\pngblip 89504e470d0a1a0a" +
+                                                       QByteArray(5000, 'f') + "}c}")
+                                         << QStringLiteral("c");
+        QTest::newRow("font table chaos")
+            << QByteArray("{\\rtf1{\\fonttbl\\f0\\fcharset128\\'82;{\\f1\\cpg99999 "
+                          "x;{\\f2}}}\\f0\\'82\\'a0\\f1 q}")
+            << QStringLiteral("あq");
+        QTest::newRow("nul bytes") << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab");
+    }
+    void hostileInputEndsQuicklyWithoutCrashing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expectedText);
+        QElapsedTimer clock;
+        clock.start();
+        QTextDocument document;
+        const ReadResult result = readRtf(bytes, document);
+        QVERIFY(result.isRtf());
+        QVERIFY2(clock.elapsed() < 10000, "reading took far too long");
+        if (!expectedText.isEmpty())
+            QVERIFY2(document.toPlainText().startsWith(expectedText),
+                     qPrintable(document.toPlainText().left(80)));
+    }
+
+    void pastingInsertsAtTheCursorAsOneStep() {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("before after"));
+        cursor.setPosition(7);
+        cursor.setPosition(12, QTextCursor::KeepAnchor); // "after" is replaced
+        const ReadResult result = insertRtf(
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier;}}{\\b one}\\par two\\par}", cursor);
+        QCOMPARE(result.status, ReadStatus::Ok);
+        QCOMPARE(document.toPlainText(), QStringLiteral("before one\ntwo"));
+        // Text without a font of its own takes the pasted document's defaults.
+        QTextCursor probe(document.findBlockByNumber(1));
+        probe.movePosition(QTextCursor::NextCharacter);
+        QCOMPARE(probe.charFormat().fontFamilies().toStringList(),
+                 QStringList{QStringLiteral("Courier")});
+        QCOMPARE(probe.charFormat().fontPointSize(), 12.0);
+        document.undo();
+        QCOMPARE(document.toPlainText(), QStringLiteral("before after"));
+    }
+
+    void tokenizerSplitsWhatItMeets() {
+        Tokenizer tokens("{\\b1\\fs-24 ab\r\nc\\'8a\\\\\\bin3 {}}\\'zz\\x}");
+        QStringList seen;
+        for (Token token = tokens.next(); token.type != TokenType::End; token = tokens.next()) {
+            switch (token.type) {
+            case TokenType::GroupStart:
+                seen << QStringLiteral("{");
+                break;
+            case TokenType::GroupEnd:
+                seen << QStringLiteral("}");
+                break;
+            case TokenType::ControlWord:
+                seen << QStringLiteral("\\%1%2").arg(
+                    QString::fromLatin1(token.word.data(), token.word.size()),
+                    token.hasParameter ? QString::number(token.parameter) : QString());
+                break;
+            case TokenType::ControlSymbol:
+                seen << QStringLiteral("sym") + QLatin1Char(token.symbol) +
+                            (token.status == TokenStatus::BadHex ? QStringLiteral("!") : QString());
+                break;
+            case TokenType::HexByte:
+                seen << QStringLiteral("x%1").arg(token.byte, 2, 16);
+                break;
+            case TokenType::Text:
+                seen << QStringLiteral("t:") + QString::fromLatin1(token.bytes.toByteArray());
+                break;
+            case TokenType::Binary:
+                seen << QStringLiteral("bin:") + QString::fromLatin1(token.bytes.toByteArray());
+                break;
+            case TokenType::End:
+                break;
+            }
+        }
+        QCOMPARE(seen, (QStringList{"{", "\\b1", "\\fs-24", "t:ab", "t:c", "x8a", "sym\\",
+                                    "bin:{}}", "sym'!", "t:zz", "\\x", "}"}));
+    }
+
+    void tokenizerClampsAndCutsWithoutFailing() {
+        Tokenizer tokens(QByteArray("\\fs99999999999 \\") + QByteArray(40, 'k') + "1 \\bin10 ab");
+        const Token size = tokens.next();
+        QCOMPARE(size.status, TokenStatus::NumberTooLong);
+        QCOMPARE(size.parameter, std::numeric_limits<std::int32_t>::max());
+        const Token word = tokens.next();
+        QCOMPARE(word.status, TokenStatus::KeywordTooLong);
+        QCOMPARE(word.word.size(), std::size_t{Tokenizer::kMaxKeyword});
+        QCOMPARE(word.parameter, 1);
+        const Token binary = tokens.next();
+        QCOMPARE(binary.status, TokenStatus::BinaryCut);
+        QCOMPARE(binary.bytes.toByteArray(), QByteArray("ab"));
+        QCOMPARE(tokens.next().type, TokenType::End);
+    }
+};
+
+QTEST_MAIN(TestRtfReader)
+#include "tst_rtf_reader.moc"

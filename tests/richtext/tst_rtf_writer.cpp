@@ -1,0 +1,198 @@
+#include "richtext/code_pages.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "support/document_dump.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace orbeta::rtf;
+
+namespace {
+
+QTextDocument* memoDocument(QObject* parent) {
+    auto* document = new QTextDocument(parent);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSize(12);
+    document->setDefaultFont(font);
+    return document;
+}
+
+QByteArray bodyOf(const QByteArray& rtf) {
+    const qsizetype start = rtf.indexOf("\\viewkind4\\uc1");
+    return start < 0 ? QByteArray() : rtf.mid(start + 14).chopped(3); // without "}\r\n"
+}
+
+} // namespace
+
+class TestRtfWriter : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void headerHasCodePage932AndJapaneseFontTable() {
+        QTextDocument* document = memoDocument(this);
+        QTextCursor(document).insertText(QStringLiteral("a"));
+        const QByteArray rtf = writeRtf(*document);
+        QVERIFY2(rtf.startsWith("{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041"
+                                "{\\fonttbl{\\f0\\fnil\\fcharset128\\'82\\'6c\\'82\\'72 "
+                                "\\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"),
+                 rtf.constData());
+        QCOMPARE(bodyOf(rtf), QByteArray("\\pard{a}\\par\r\n"));
+    }
+
+    void charactersAreWrittenWithTheirFallback_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("ascii and escapes")
+            << "a\\{b}" << QByteArray("\\pard{a\\\\\\{b\\}}\\par\r\n");
+        QTest::newRow("kanji: two bytes")
+            << "日本" << QByteArray("\\pard{\\uc2\\u26085\\'93\\'fa\\u26412\\'96\\'7b}\\par\r\n");
+        QTest::newRow("half-width kana: one byte")
+            << "ｱ" << QByteArray("\\pard{\\u-143\\'b1}\\par\r\n");
+        QTest::newRow("not in code page 932") << "é" << QByteArray("\\pard{\\u233?}\\par\r\n");
+        QTest::newRow("yen is a backslash byte")
+            << "¥" << QByteArray("\\pard{\\u165\\'5c}\\par\r\n");
+        QTest::newRow("beyond the BMP")
+            << "😀" << QByteArray("\\pard{\\u-10179?\\u-8704?}\\par\r\n");
+        QTest::newRow("windows-31j rows")
+            << "～①ⅰ"
+            << QByteArray(
+                   "\\pard{\\uc2\\u-162\\'81\\'60\\u9312\\'87\\'40\\u8560\\'fa\\'40}\\par\r\n");
+        QTest::newRow("specials") << "a\tb\u2028c\u00a0\u00ad\u2011"
+                                  << QByteArray("\\pard{a\\tab b\\line c\\~\\-\\_}\\par\r\n");
+        QTest::newRow("word then digit") << "\t1" << QByteArray("\\pard{\\tab 1}\\par\r\n");
+        QTest::newRow("kanji then ascii")
+            << "日a" << QByteArray("\\pard{\\uc2\\u26085\\'93\\'faa}\\par\r\n");
+    }
+    void charactersAreWrittenWithTheirFallback() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, body);
+        QTextDocument* document = memoDocument(this);
+        QTextCursor(document).insertText(text);
+        const QByteArray rtf = writeRtf(*document);
+        QCOMPARE(bodyOf(rtf), body);
+        QTextDocument back;
+        readRtf(rtf, back);
+        QCOMPARE(back.toRawText(), text);
+    }
+
+    void fallbackBytesDecodeAsTheTextForReadersWithoutUnicode() {
+        // A reader that knows no \u reads the code page 932 bytes instead.
+        QTextDocument* document = memoDocument(this);
+        QTextCursor(document).insertText(QStringLiteral("会議 ｶﾀｶﾅ ～"));
+        QByteArray rtf = writeRtf(*document);
+        rtf.replace("\\u", "\\ignoredu");
+        QTextDocument back;
+        readRtf(rtf, back);
+        QCOMPARE(back.toPlainText(), QStringLiteral("会議 ｶﾀｶﾅ ～"));
+    }
+
+    void linesStayShortAndOutputIsDeterministic() {
+        QTextDocument* document = memoDocument(this);
+        QTextCursor cursor(document);
+        for (int i = 0; i < 200; ++i) {
+            QTextCharFormat format;
+            format.setFontWeight(i % 2 ? QFont::Bold : QFont::Normal);
+            cursor.insertText(QStringLiteral("長い行のテキスト long line text %1 ").arg(i), format);
+        }
+        const QByteArray rtf = writeRtf(*document);
+        for (const QByteArray& line : rtf.split('\n'))
+            QVERIFY2(line.size() <= 300, line.left(80).constData());
+        QCOMPARE(writeRtf(*document), rtf);
+        QTextDocument back;
+        readRtf(rtf, back);
+        QCOMPARE(back.toPlainText(), document->toPlainText());
+        QCOMPARE(dumpDocument(back), dumpDocument(*document));
+    }
+
+    void goldenFilesSurviveWritingAndReadingAgain_data() {
+        QTest::addColumn<QString>("file");
+        const QDir data(QStringLiteral(ORBETA_TEST_DATA));
+        for (const QString& name :
+             data.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(name)) << data.filePath(name);
+    }
+    void goldenFilesSurviveWritingAndReadingAgain() {
+        QFETCH(QString, file);
+        QFile input(file);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        QTextDocument first;
+        readRtf(input.readAll(), first);
+        const QByteArray written = writeRtf(first);
+        QTextDocument second;
+        QCOMPARE(readRtf(written, second).status, ReadStatus::Ok);
+        QCOMPARE(dumpDocument(second), dumpDocument(first));
+        QCOMPARE(second.defaultFont().family(), first.defaultFont().family());
+        QCOMPARE(writeRtf(second), written);
+    }
+
+    void failedWriteIsReported() {
+        QTextDocument* document = memoDocument(this);
+        QTextCursor(document).insertText(QStringLiteral("text"));
+        QFile full(QStringLiteral("/dev/full"));
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QString error;
+        QVERIFY(!writeRtf(*document, full, &error));
+        QVERIFY(!error.isEmpty());
+
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(writeRtf(*document, buffer, &error));
+        QCOMPARE(buffer.data(), writeRtf(*document));
+    }
+
+    void windows31jMappings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("wave dash is fullwidth tilde") << QByteArray("\x81\x60") << "\uFF5E";
+        QTest::newRow("fullwidth reverse solidus") << QByteArray("\x81\x5F") << "\uFF3C";
+        QTest::newRow("fullwidth hyphen-minus") << QByteArray("\x81\x7C") << "\uFF0D";
+        QTest::newRow("NEC circled digits") << QByteArray("\x87\x40\x87\x53") << "①⑳";
+        QTest::newRow("NEC roman numerals") << QByteArray("\x87\x54\x87\x5D") << "ⅠⅩ";
+        QTest::newRow("IBM small roman") << QByteArray("\xFA\x40") << "ⅰ";
+        QTest::newRow("NEC-selected IBM rows") << QByteArray("\xED\x40\xEE\xEF") << "纊ⅰ";
+        QTest::newRow("half-width katakana") << QByteArray("\xB1\xDF") << "ｱﾟ";
+        QTest::newRow("trail byte 5C") << QByteArray("\x95\x5C") << "表";
+        QTest::newRow("undecodable byte") << QByteArray("a\xA0"
+                                                        "b")
+                                          << "a\uFFFDb";
+    }
+    void windows31jMappings() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QString decoded;
+        CodePageDecoder(932).decode(bytes, decoded);
+        QCOMPARE(decoded, text);
+    }
+
+    void shiftJisEncodingPrefersWindowsChoices() {
+        ShiftJisEncoder encoder;
+        QCOMPARE(encoder.encode(u'\uFF5E'), QByteArray("\x81\x60"));
+        QCOMPARE(encoder.encode(u'\u2170'),
+                 QByteArray("\xFA\x40")); // ⅰ: IBM row, as Windows writes it
+        QCOMPARE(encoder.encode(u'\u7E8A'), QByteArray("\xFA\x5C"));
+        QCOMPARE(encoder.encode(u'\uFF71'), QByteArray("\xB1"));
+        QCOMPARE(encoder.encode(u'\u20AC'), QByteArray());        // €: not in code page 932
+        QCOMPARE(encoder.encode(char16_t{0xD83D}), QByteArray()); // a lone surrogate
+    }
+
+    void leadBytesOfDoubleByteCodePages() {
+        const CodePageDecoder japanese(932);
+        QVERIFY(japanese.isLeadByte(0x81) && japanese.isLeadByte(0x9F) &&
+                japanese.isLeadByte(0xFC));
+        QVERIFY(!japanese.isLeadByte(0xA1) && !japanese.isLeadByte(0xDF) &&
+                !japanese.isLeadByte(0x5C));
+        QVERIFY(!CodePageDecoder(1252).isLeadByte(0x81));
+        QVERIFY(CodePageDecoder(949).isLeadByte(0xB0));
+        QCOMPARE(codePageOfCharset(128), 932);
+        QCOMPARE(codePageOfCharset(130), 1361);
+        QCOMPARE(codePageOfCharset(222), 874);
+        QCOMPARE(codePageOfCharset(999), 0);
+    }
+};
+
+QTEST_MAIN(TestRtfWriter)
+#include "tst_rtf_writer.moc"

@@ -237,7 +237,7 @@ ShiftJisEncoder::~ShiftJisEncoder() {
         iconv_close(static_cast<iconv_t>(converter_));
 }
 
-QByteArray ShiftJisEncoder::encode(char16_t character) {
+ShiftJisEncoder::Bytes ShiftJisEncoder::encode(char16_t character) {
     constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     std::uint32_t& known = known_[character];
     if (known == 0) {
@@ -262,13 +262,12 @@ QByteArray ShiftJisEncoder::encode(char16_t character) {
             }
         }
     }
+    Bytes bytes;
     if (known == kNone)
-        return {};
-    const std::uint32_t length = known >> 16;
-    QByteArray bytes;
-    bytes.append(static_cast<char>((known >> 8) & 0xFF));
-    if (length == 2)
-        bytes.append(static_cast<char>(known & 0xFF));
+        return bytes;
+    bytes.size = static_cast<int>(known >> 16);
+    bytes.bytes[0] = static_cast<unsigned char>((known >> 8) & 0xFF);
+    bytes.bytes[1] = static_cast<unsigned char>(known & 0xFF);
     return bytes;
 }
 

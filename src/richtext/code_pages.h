@@ -56,8 +56,14 @@ public:
     ShiftJisEncoder(const ShiftJisEncoder&) = delete;
     ShiftJisEncoder& operator=(const ShiftJisEncoder&) = delete;
 
-    // One or two bytes; empty when code page 932 has no such character.
-    QByteArray encode(char16_t character);
+    struct Bytes {
+        int size = 0; // 0: code page 932 has no such character
+        unsigned char bytes[2] = {};
+        QByteArray toByteArray() const {
+            return QByteArray(reinterpret_cast<const char*>(bytes), size);
+        }
+    };
+    Bytes encode(char16_t character);
 
 private:
     void* converter_ = nullptr;

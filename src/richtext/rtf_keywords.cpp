@@ -9,6 +9,10 @@ namespace {
 
 // Sorted by name, so a word is found by binary search.
 constexpr std::array kKeywords = std::to_array<Keyword>({
+    {"ab", KeywordKind::Toggle, Kw::ab},
+    {"af", KeywordKind::Value, Kw::af},
+    {"afs", KeywordKind::Value, Kw::afs},
+    {"ai", KeywordKind::Toggle, Kw::ai},
     {"annotation", KeywordKind::Destination, Kw::annotation},
     {"ansi", KeywordKind::Flag, Kw::ansi},
     {"ansicpg", KeywordKind::Value, Kw::ansicpg},
@@ -36,6 +40,7 @@ constexpr std::array kKeywords = std::to_array<Keyword>({
     {"colortbl", KeywordKind::Destination, Kw::colortbl},
     {"cpg", KeywordKind::Value, Kw::cpg},
     {"datastore", KeywordKind::Destination, Kw::datastore},
+    {"dbch", KeywordKind::Flag, Kw::dbch},
     {"deff", KeywordKind::Value, Kw::deff},
     {"deflang", KeywordKind::Value, Kw::deflang},
     {"deflangfe", KeywordKind::Value, Kw::deflangfe},
@@ -78,6 +83,7 @@ constexpr std::array kKeywords = std::to_array<Keyword>({
     {"headerf", KeywordKind::Destination, Kw::headerf},
     {"headerl", KeywordKind::Destination, Kw::headerl},
     {"headerr", KeywordKind::Destination, Kw::headerr},
+    {"hich", KeywordKind::Flag, Kw::hich},
     {"highlight", KeywordKind::Value, Kw::highlight},
     {"i", KeywordKind::Toggle, Kw::i},
     {"ilvl", KeywordKind::Value, Kw::ilvl},
@@ -103,6 +109,7 @@ constexpr std::array kKeywords = std::to_array<Keyword>({
     {"listtable", KeywordKind::Destination, Kw::listtable},
     {"listtemplateid", KeywordKind::Value, Kw::listtemplateid},
     {"listtext", KeywordKind::Destination, Kw::listtext},
+    {"loch", KeywordKind::Flag, Kw::loch},
     {"lquote", KeywordKind::Symbol, Kw::lquote},
     {"ls", KeywordKind::Value, Kw::ls},
     {"ltrmark", KeywordKind::Symbol, Kw::ltrmark},
@@ -231,6 +238,17 @@ constexpr bool sortedByName() {
 }
 static_assert(sortedByName(), "keywords must stay sorted");
 
+constexpr std::size_t kIdCount = static_cast<std::size_t>(Kw::chtime) + 1;
+
+// Names by id, for the writer.
+constexpr std::array<std::string_view, kIdCount> namesById() {
+    std::array<std::string_view, kIdCount> names{};
+    for (const Keyword& keyword : kKeywords)
+        names[static_cast<std::size_t>(keyword.id)] = keyword.name;
+    return names;
+}
+constexpr auto kNamesById = namesById();
+
 } // namespace
 
 Keyword lookupKeyword(std::string_view name) {
@@ -243,10 +261,8 @@ Keyword lookupKeyword(std::string_view name) {
 }
 
 std::string_view keywordName(Kw id) {
-    for (const Keyword& keyword : kKeywords)
-        if (keyword.id == id)
-            return keyword.name;
-    return {};
+    const auto index = static_cast<std::size_t>(id);
+    return index < kNamesById.size() ? kNamesById[index] : std::string_view();
 }
 
 } // namespace orbeta::rtf

@@ -146,6 +146,13 @@ enum class Kw : std::uint16_t {
     nosupersub,
     up,
     dn,
+    loch,
+    hich,
+    dbch,
+    ab,
+    ai,
+    af,
+    afs,
     // paragraphs
     pard,
     par,

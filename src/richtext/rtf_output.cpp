@@ -1,20 +1,13 @@
 #include "richtext/rtf_output.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace orbeta::rtf {
 
-namespace {
-bool needsDelimiter(char next) {
-    return (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
-           (next >= '0' && next <= '9') || next == ' ' || next == '-';
-}
-} // namespace
-
-void RtfOutput::append(QByteArrayView bytes) {
-    if (afterWord_ && !bytes.isEmpty() && needsDelimiter(bytes.front()))
-        out_.append(' ');
-    afterWord_ = false;
-    out_.append(bytes);
-    lineLength_ += static_cast<int>(bytes.size());
+void RtfOutput::grow(qsizetype more) {
+    capacity_ = std::max<qsizetype>({4096, capacity_ * 2, size_ + more});
+    buffer_.resize(capacity_); // new bytes stay uninitialised; large blocks are remapped
 }
 
 void RtfOutput::word(Kw keyword, std::optional<int> parameter) {
@@ -23,54 +16,22 @@ void RtfOutput::word(Kw keyword, std::optional<int> parameter) {
 
 void RtfOutput::word(std::string_view name, std::optional<int> parameter) {
     breakIfLong();
-    QByteArray text = "\\" + QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+    char text[48];
+    char* end = text;
+    *end++ = '\\';
+    const std::size_t length = std::min<std::size_t>(name.size(), 32);
+    std::memcpy(end, name.data(), length);
+    end += length;
     if (parameter)
-        text += QByteArray::number(*parameter);
-    append(text);
+        end = std::to_chars(end, text + sizeof text, *parameter).ptr;
+    raw(QByteArrayView(text, end - text));
     afterWord_ = true;
-}
-
-void RtfOutput::open() {
-    breakIfLong();
-    append("{");
-}
-
-void RtfOutput::close() {
-    append("}");
 }
 
 void RtfOutput::hexByte(unsigned char byte) {
     static constexpr char kDigits[] = "0123456789abcdef";
     const char text[4] = {'\\', '\'', kDigits[byte >> 4], kDigits[byte & 0xF]};
-    append(QByteArrayView(text, 4));
-}
-
-void RtfOutput::plain(char c) {
-    append(QByteArrayView(&c, 1));
-}
-
-void RtfOutput::escaped(char c) {
-    const char text[2] = {'\\', c};
-    append(QByteArrayView(text, 2));
-}
-
-void RtfOutput::symbol(char c) {
-    escaped(c);
-}
-
-void RtfOutput::raw(QByteArrayView bytes) {
-    append(bytes);
-}
-
-void RtfOutput::lineBreak() {
-    afterWord_ = false; // the line end itself ends a control word
-    out_.append("\r\n");
-    lineLength_ = 0;
-}
-
-void RtfOutput::breakIfLong() {
-    if (lineLength_ >= kLineLength)
-        lineBreak();
+    raw(QByteArrayView(text, 4));
 }
 
 } // namespace orbeta::rtf

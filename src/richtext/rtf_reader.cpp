@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace orbeta::rtf {
@@ -115,7 +116,7 @@ private:
 
     int documentCodePage_ = 1252;
     CodePageDecoders decoders_;
-    QByteArray pendingBytes_;
+    std::string pendingBytes_; // grows one byte at a time
     CharState pendingBytesFormat_;
     bool leadBytePending_ = false;
     QString runText_;
@@ -656,6 +657,25 @@ void Reader::textWord(const Keyword& keyword, const Token& token) {
     case Kw::f:
         chr.font = token.hasParameter ? value : -1;
         break;
+    case Kw::loch:
+    case Kw::hich:
+        chr.doubleByteText = false;
+        break;
+    case Kw::dbch:
+        chr.doubleByteText = true;
+        break;
+    case Kw::ab:
+        chr.associatedBold = on ? 1 : 0;
+        break;
+    case Kw::ai:
+        chr.associatedItalic = on ? 1 : 0;
+        break;
+    case Kw::af:
+        chr.associatedFont = token.hasParameter ? value : -1;
+        break;
+    case Kw::afs:
+        chr.associatedHalfPoints = value > 0 ? std::min(value, kMaxHalfPoints) : 0;
+        break;
     case Kw::fs:
         chr.halfPoints = value > 0 ? std::min(value, kMaxHalfPoints) : 0;
         break;
@@ -819,13 +839,13 @@ void Reader::textWord(const Keyword& keyword, const Token& token) {
 void Reader::appendBytes(QByteArrayView bytes) {
     if (bytes.isEmpty())
         return;
-    if (!pendingBytes_.isEmpty() && !(pendingBytesFormat_ == state_.chr))
+    if (!pendingBytes_.empty() && !(pendingBytesFormat_ == state_.chr))
         decodePendingBytes();
-    if (pendingBytes_.isEmpty()) {
+    if (pendingBytes_.empty()) {
         pendingBytesFormat_ = state_.chr;
         leadBytePending_ = false;
     }
-    pendingBytes_.append(bytes);
+    pendingBytes_.append(bytes.data(), static_cast<std::size_t>(bytes.size()));
     const CodePageDecoder& decoder = decoders_.get(codePageOf(pendingBytesFormat_));
     if (!decoder.isDoubleByte())
         return;
@@ -834,10 +854,12 @@ void Reader::appendBytes(QByteArrayView bytes) {
 }
 
 void Reader::decodePendingBytes() {
-    if (pendingBytes_.isEmpty())
+    if (pendingBytes_.empty())
         return;
     QString decoded;
-    decoders_.get(codePageOf(pendingBytesFormat_)).decode(pendingBytes_, decoded);
+    decoders_.get(codePageOf(pendingBytesFormat_))
+        .decode(QByteArrayView(pendingBytes_.data(), static_cast<qsizetype>(pendingBytes_.size())),
+                decoded);
     pendingBytes_.clear();
     leadBytePending_ = false;
     if (!runText_.isEmpty() && !(runFormat_ == pendingBytesFormat_))
@@ -870,14 +892,38 @@ void Reader::flushRun() {
         runText_.clear();
         return;
     }
-    // Control characters other than tab and line separator do not belong in text.
+    // Control characters other than tab do not belong in text, nor do halves of surrogate pairs.
     runText_.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+    for (qsizetype i = 0; i < runText_.size(); ++i) {
+        const QChar c = runText_.at(i);
+        if (c.isHighSurrogate() && i + 1 < runText_.size() && runText_.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            runText_[i] = QChar::ReplacementCharacter;
+    }
     if (!runText_.isEmpty())
         builder_.insertText(runText_, charFormat(runFormat_), runPara_);
     runText_.clear();
 }
 
-int Reader::codePageOf(const CharState& chr) const {
+// The properties that hold for the text: in double-byte text the associated ones come first.
+CharState effective(const CharState& chr) {
+    if (!chr.doubleByteText)
+        return chr;
+    CharState text = chr;
+    if (chr.associatedBold >= 0)
+        text.bold = chr.associatedBold != 0;
+    if (chr.associatedItalic >= 0)
+        text.italic = chr.associatedItalic != 0;
+    if (chr.associatedFont >= 0)
+        text.font = chr.associatedFont;
+    if (chr.associatedHalfPoints > 0)
+        text.halfPoints = chr.associatedHalfPoints;
+    return text;
+}
+
+int Reader::codePageOf(const CharState& given) const {
+    const CharState chr = effective(given);
     const int number = chr.font >= 0 ? chr.font : defaultFont_;
     const auto font = fonts_.find(number);
     if (font != fonts_.end() && font->second.codePage > 0)
@@ -885,7 +931,8 @@ int Reader::codePageOf(const CharState& chr) const {
     return documentCodePage_;
 }
 
-QTextCharFormat Reader::charFormat(const CharState& chr) const {
+QTextCharFormat Reader::charFormat(const CharState& given) const {
+    const CharState chr = effective(given);
     QTextCharFormat format;
     if (chr.bold)
         format.setFontWeight(QFont::Bold);

@@ -20,6 +20,13 @@ struct CharState {
     int color = 0;      // colour table index; 0: automatic
     int background = 0; // colour table index; 0: none
     int link = -1;      // hyperlink target index; -1: none
+    // Associated properties (\ab, \ai, \af, \afs) hold for double-byte text (\dbch): office
+    // suites give Japanese text its font and weight through them.
+    bool doubleByteText = false;
+    std::int8_t associatedBold = -1; // -1: not given
+    std::int8_t associatedItalic = -1;
+    int associatedFont = -1;
+    int associatedHalfPoints = 0;
 
     bool operator==(const CharState&) const = default;
 };

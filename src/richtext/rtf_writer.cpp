@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace orbeta::rtf {
@@ -70,7 +72,7 @@ private:
     void writeBlock(const QTextBlock& block, bool inTable, bool lastInCell);
     void writeParagraphProperties(const QTextBlock& block);
     void writeListMark(const QTextBlock& block);
-    void writeRun(const QString& text, const QTextCharFormat& format);
+    void writeRun(const QString& text, const QTextCharFormat& format, int formatIndex);
     // Writes a group; what it changes of the \uc count ends with it.
     template <class Content> void group(Content&& content) {
         const int skip = unicodeSkip_;
@@ -81,8 +83,10 @@ private:
     }
     void writeCharProperties(const QTextCharFormat& format);
     void writeText(QStringView text, bool inFontTable = false);
+    qsizetype writeCommonCharacters(QStringView text);
     void writeCharacter(char32_t character);
-    void writeUnicode(char16_t unit, const QByteArray& fallback);
+    void writeUnicode(char16_t unit, ShiftJisEncoder::Bytes fallback);
+    void writeEscaped(char16_t unit);
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& target);
     void closeLink();
@@ -93,9 +97,19 @@ private:
     const QTextDocument& resources_;
     RtfOutput out_;
     ShiftJisEncoder shiftJis_;
+    // Each non-ASCII character's \uN and fallback, made once per writing: memos repeat them.
+    struct Escape {
+        std::uint8_t size = 0;
+        std::uint8_t skip = 0;
+        char text[RtfOutput::kPadded] = {};
+    };
+    std::vector<std::uint32_t> escapeIndex_ = std::vector<std::uint32_t>(0x10000, 0);
+    std::vector<Escape> escapes_ = std::vector<Escape>(1);
     std::vector<FontEntry> fonts_;
     std::vector<QColor> colors_;
     std::vector<const QTextList*> lists_;
+    std::vector<int> formatFont_;                        // by format index; -1 not seen yet
+    std::vector<std::optional<QByteArray>> formatWords_; // by format index
     int symbolFont_ = -1;
     int unicodeSkip_ = 1;
     int defaultHalfPoints_ = 24;
@@ -111,13 +125,13 @@ QByteArray Writer::run() {
         defaultHalfPoints_ = static_cast<int>(std::lround(defaultFont.pointSizeF() * 2));
     collect(document_.rootFrame());
 
+    out_.lines(header());
     out_.word(Kw::viewkind, 4);
     out_.word(Kw::uc, 1);
     writeFrame(document_.rootFrame());
     out_.close();
     out_.lineBreak();
-    QByteArray body = out_.take();
-    return header() + body;
+    return out_.take();
 }
 
 QByteArray Writer::header() {
@@ -257,19 +271,27 @@ void Writer::collectBlock(const QTextBlock& block) {
     }
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        const QTextCharFormat format = fragment.charFormat();
-        if (format.isImageFormat())
-            continue;
-        const QString family = familyOf(format);
-        const int font = family.isEmpty() ? 0 : fontIndex(family);
-        if (!isAscii(fragment.text()))
-            fonts_[static_cast<std::size_t>(font)].japanese = true;
-        if (format.hasProperty(QTextFormat::ForegroundBrush) &&
-            format.foreground().style() != Qt::NoBrush)
-            colorIndex(format.foreground().color());
-        if (format.hasProperty(QTextFormat::BackgroundBrush) &&
-            format.background().style() != Qt::NoBrush)
-            colorIndex(format.background().color());
+        // Runs share formats; each format's font and colours are taken once.
+        const auto index = static_cast<std::size_t>(fragment.charFormatIndex());
+        if (index >= formatFont_.size())
+            formatFont_.resize(index + 1, -1);
+        int& font = formatFont_[index];
+        if (font < 0) {
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat())
+                continue;
+            const QString family = familyOf(format);
+            font = family.isEmpty() ? 0 : fontIndex(family);
+            if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+                format.foreground().style() != Qt::NoBrush)
+                colorIndex(format.foreground().color());
+            if (format.hasProperty(QTextFormat::BackgroundBrush) &&
+                format.background().style() != Qt::NoBrush)
+                colorIndex(format.background().color());
+        }
+        FontEntry& entry = fonts_[static_cast<std::size_t>(font)];
+        if (!entry.japanese && !isAscii(fragment.text()))
+            entry.japanese = true;
     }
 }
 
@@ -398,7 +420,7 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, bool lastInCell) 
                     writePicture(format.toImageFormat());
             continue;
         }
-        writeRun(fragment.text(), format);
+        writeRun(fragment.text(), format, fragment.charFormatIndex());
     }
     if (linkOpen_)
         closeLink();
@@ -508,9 +530,20 @@ void Writer::writeListMark(const QTextBlock& block) {
     out_.close();
 }
 
-void Writer::writeRun(const QString& text, const QTextCharFormat& format) {
+void Writer::writeRun(const QString& text, const QTextCharFormat& format, int formatIndex) {
     group([&] {
-        writeCharProperties(format);
+        const auto index = static_cast<std::size_t>(formatIndex);
+        if (index >= formatWords_.size())
+            formatWords_.resize(index + 1);
+        std::optional<QByteArray>& words = formatWords_[index];
+        if (!words) {
+            RtfOutput saved = std::move(out_);
+            out_ = RtfOutput();
+            writeCharProperties(format);
+            words = out_.take();
+            out_ = std::move(saved);
+        }
+        out_.words(*words);
         writeText(text);
     });
 }
@@ -573,22 +606,48 @@ void Writer::writeCharProperties(const QTextCharFormat& format) {
         out_.word(Kw::highlight, colorIndex(format.background().color()));
 }
 
+qsizetype Writer::writeCommonCharacters(QStringView text) {
+    // Plain ASCII, and characters escaped once before: the bulk of a memo, written straight
+    // into the output.
+    RtfOutput::Direct out = out_.direct(text.size() * (RtfOutput::kPadded + 3));
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit >= 0x20 && unit < 0x7F && unit != '\\' && unit != '{' && unit != '}') {
+            out.plain(static_cast<char>(unit));
+        } else if (unit >= 0x80 && escapeIndex_[unit] != 0 &&
+                   escapes_[escapeIndex_[unit]].skip == unicodeSkip_) {
+            const Escape& escape = escapes_[escapeIndex_[unit]];
+            out.padded(escape.text, escape.size);
+        } else {
+            break;
+        }
+    }
+    out_.finish(out);
+    return i;
+}
+
 void Writer::writeText(QStringView text, bool inFontTable) {
     for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!inFontTable) {
+            i += writeCommonCharacters(text.sliced(i));
+            if (i >= text.size())
+                break;
+        }
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
             QChar::isLowSurrogate(text[i + 1].unicode())) {
             out_.breakIfLong();
-            writeUnicode(unit, "?");
-            writeUnicode(text[i + 1].unicode(), "?");
+            writeUnicode(unit, {});
+            writeUnicode(text[i + 1].unicode(), {});
             ++i;
             continue;
         }
         if (inFontTable && unit >= 0x80) {
-            const QByteArray bytes = shiftJis_.encode(unit);
-            if (!bytes.isEmpty()) { // names stay in code page 932 bytes where they can
-                for (const char byte : bytes)
-                    out_.hexByte(static_cast<unsigned char>(byte));
+            const ShiftJisEncoder::Bytes bytes = shiftJis_.encode(unit);
+            if (bytes.size > 0) { // names stay in code page 932 bytes where they can
+                for (int b = 0; b < bytes.size; ++b)
+                    out_.hexByte(bytes.bytes[b]);
                 continue;
             }
         }
@@ -598,6 +657,11 @@ void Writer::writeText(QStringView text, bool inFontTable) {
 
 void Writer::writeCharacter(char32_t character) {
     out_.breakIfLong();
+    if (character >= 0x20 && character < 0x7F && character != '\\' && character != '{' &&
+        character != '}') {
+        out_.plain(static_cast<char>(character));
+        return;
+    }
     switch (character) {
     case '\\':
     case '{':
@@ -628,24 +692,50 @@ void Writer::writeCharacter(char32_t character) {
         out_.plain(static_cast<char>(character));
         return;
     }
-    const auto unit = static_cast<char16_t>(character);
-    const QByteArray bytes = shiftJis_.encode(unit);
-    writeUnicode(unit, bytes.isEmpty() ? QByteArray("?") : bytes);
+    writeEscaped(static_cast<char16_t>(character));
 }
 
-void Writer::writeUnicode(char16_t unit, const QByteArray& fallback) {
-    const int skip = static_cast<int>(fallback.size());
+void Writer::writeEscaped(char16_t unit) {
+    std::uint32_t& index = escapeIndex_[unit];
+    if (index == 0) {
+        RtfOutput saved = std::move(out_);
+        out_ = RtfOutput();
+        const int skip = unicodeSkip_;
+        const ShiftJisEncoder::Bytes fallback = shiftJis_.encode(unit);
+        unicodeSkip_ = std::max(fallback.size, 1); // the \uc goes in front when needed
+        writeUnicode(unit, fallback);
+        Escape escape;
+        const QByteArray text = out_.take();
+        escape.size =
+            static_cast<std::uint8_t>(std::min<qsizetype>(text.size(), sizeof escape.text));
+        Q_ASSERT(text.size() <= qsizetype{sizeof escape.text});
+        std::memcpy(escape.text, text.constData(), escape.size);
+        escape.skip = static_cast<std::uint8_t>(unicodeSkip_);
+        escapes_.push_back(escape);
+        index = static_cast<std::uint32_t>(escapes_.size() - 1);
+        out_ = std::move(saved);
+        unicodeSkip_ = skip;
+    }
+    const Escape& escape = escapes_[index];
+    if (escape.skip != unicodeSkip_) {
+        out_.word(Kw::uc, escape.skip);
+        unicodeSkip_ = escape.skip;
+    }
+    out_.rawPadded(escape.text, escape.size);
+}
+
+// \uN, then the code page 932 bytes for readers without Unicode, or "?" where there are none.
+void Writer::writeUnicode(char16_t unit, ShiftJisEncoder::Bytes fallback) {
+    const int skip = std::max(fallback.size, 1);
     if (skip != unicodeSkip_) {
         out_.word(Kw::uc, skip);
         unicodeSkip_ = skip;
     }
     out_.word(Kw::u, unit > 0x7FFF ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit));
-    for (const char byte : fallback) {
-        if (byte == '?')
-            out_.plain('?');
-        else
-            out_.hexByte(static_cast<unsigned char>(byte));
-    }
+    if (fallback.size == 0)
+        out_.plain('?');
+    for (int b = 0; b < fallback.size; ++b)
+        out_.hexByte(fallback.bytes[b]);
 }
 
 void Writer::writePicture(const QTextImageFormat& format) {

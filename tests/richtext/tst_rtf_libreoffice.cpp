@@ -1,0 +1,169 @@
+// Interoperability with a real office suite: LibreOffice, headless, converts documents this test
+// writes, in both directions.
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+
+using namespace orbeta::rtf;
+
+class TestRtfLibreOffice : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir work_;
+    QString office_;
+
+    // Converts every file to `format` in one run of the office suite; returns its messages.
+    bool convert(const QStringList& files, const QString& format, const QString& inputFilter = {}) {
+        QStringList arguments{QStringLiteral("-env:UserInstallation=file://") +
+                                  work_.filePath("profile"),
+                              "--headless", "--norestore"};
+        if (!inputFilter.isEmpty())
+            arguments << "--infilter=" + inputFilter;
+        arguments << "--convert-to" << format << "--outdir" << work_.filePath("out") << files;
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(office_, arguments);
+        if (!process.waitForFinished(180000)) {
+            process.kill();
+            qWarning("office suite did not finish");
+            return false;
+        }
+        if (process.exitCode() != 0)
+            qWarning("%s", process.readAll().constData());
+        return process.exitCode() == 0;
+    }
+
+    QByteArray output(const QString& name) {
+        QFile file(work_.filePath("out/" + name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void write(const QString& name, const QByteArray& content) {
+        QFile file(work_.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        office_ = QStandardPaths::findExecutable("soffice");
+        QVERIFY2(!office_.isEmpty(),
+                 "LibreOffice (soffice) is not installed: run scripts/setup-debian.sh test");
+        QVERIFY(work_.isValid());
+    }
+
+    void officeRtfLoadsWithTheExpectedText() {
+        write("memo.html",
+              "<html><head><meta charset='utf-8'></head><body>"
+              "<p>会議の<b>予定</b>表 ｶﾀｶﾅ ～① café 😀</p>"
+              "<ul><li>first</li><li>二番目</li></ul>"
+              "<ol><li>one</li><li>two</li></ol>"
+              "<table "
+              "border='1'><tr><td>a</td><td>日本</td></tr><tr><td>b</td><td>語</td></tr></table>"
+              "<p><i>see</i> <a href='http://example.org/memo'>the link</a></p></body></html>");
+        QVERIFY(convert({work_.filePath("memo.html")}, "rtf", "HTML (StarWriter)"));
+        const QByteArray rtf = output("memo.rtf");
+        QVERIFY2(rtf.startsWith("{\\rtf1"), rtf.left(40).constData());
+
+        QTextDocument document;
+        QCOMPARE(readRtf(rtf, document).status, ReadStatus::Ok);
+        QCOMPARE(document.toPlainText(),
+                 QString("会議の予定表 ｶﾀｶﾅ ～① café 😀\nfirst\n二番目\none\ntwo\n"
+                         "a\n日本\nb\n語\nsee the link"));
+
+        // Formats come through, not only the text.
+        QTextCursor bold = document.find("予定");
+        QCOMPARE(bold.charFormat().fontWeight(), int(QFont::Bold));
+        QTextBlock item = document.findBlockByNumber(1);
+        QVERIFY(item.textList());
+        QCOMPARE(item.textList()->format().style(), QTextListFormat::ListDisc);
+        QTextBlock numbered = document.findBlockByNumber(3);
+        QVERIFY(numbered.textList());
+        QCOMPARE(numbered.textList()->format().style(), QTextListFormat::ListDecimal);
+        QCOMPARE(numbered.textList(), document.findBlockByNumber(4).textList());
+        QVERIFY(QTextCursor(document.find("日本")).currentTable());
+        QTextCursor link = document.find("the link");
+        QCOMPARE(link.charFormat().anchorHref(), QString("http://example.org/memo"));
+    }
+
+    void ourRtfReadsTheSameInTheOffice() {
+        struct Case {
+            QString name;
+            std::function<void(QTextCursor&)> build;
+            QString officeText; // as the office suite's text export gives it
+        };
+        const QList<Case> cases{
+            {"japanese",
+             [](QTextCursor& c) {
+                 QTextCharFormat bold;
+                 bold.setFontWeight(QFont::Bold);
+                 c.insertText("会議の予定 ", bold);
+                 c.insertText("ｶﾀｶﾅ café € 😀 表ソ能 ¥\\{}", QTextCharFormat());
+                 c.insertBlock();
+                 c.insertText("二行目\ttab ～①Ⅱ");
+             },
+             "会議の予定 ｶﾀｶﾅ café € 😀 表ソ能 ¥\\{}\n二行目\ttab ～①Ⅱ"},
+            {"lists",
+             [](QTextCursor& c) {
+                 c.insertText("before");
+                 c.insertBlock();
+                 QTextListFormat bullets;
+                 bullets.setStyle(QTextListFormat::ListDisc);
+                 c.createList(bullets);
+                 c.insertText("箇条");
+                 c.insertBlock();
+                 c.insertText("two");
+                 c.insertBlock();
+                 c.setBlockFormat(QTextBlockFormat());
+                 QTextListFormat numbers;
+                 numbers.setStyle(QTextListFormat::ListDecimal);
+                 c.createList(numbers);
+                 c.insertText("一");
+                 c.insertBlock();
+                 c.insertText("二");
+             },
+             "before\n    • 箇条\n    • two\n    1. 一\n    2. 二"},
+            {"table",
+             [](QTextCursor& c) {
+                 c.insertText("表:");
+                 QTextTable* table = c.insertTable(2, 2);
+                 table->cellAt(0, 0).firstCursorPosition().insertText("左上");
+                 table->cellAt(0, 1).firstCursorPosition().insertText("right");
+                 table->cellAt(1, 1).firstCursorPosition().insertText("下");
+             },
+             "表:\n左上\nright\n\n下\n"},
+        };
+        QStringList files;
+        for (const Case& one : cases) {
+            QTextDocument document;
+            QTextCursor cursor(&document);
+            one.build(cursor);
+            write(one.name + ".rtf", writeRtf(document));
+            files << work_.filePath(one.name + ".rtf");
+        }
+        QVERIFY(convert(files, "txt:Text (encoded):UTF8"));
+        for (const Case& one : cases) {
+            QString text = QString::fromUtf8(output(one.name + ".txt"));
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            text.replace("\r\n", "\n");
+            if (text.endsWith('\n'))
+                text.chop(1);
+            QCOMPARE(text, one.officeText);
+        }
+    }
+};
+
+QTEST_MAIN(TestRtfLibreOffice)
+#include "tst_rtf_libreoffice.moc"

@@ -179,23 +179,47 @@ CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage) {
     for (int byte = 0; byte < 256; ++byte)
         leadBytes_[static_cast<std::size_t>(byte)] = isLead(codePage_, byte);
 
+    leadTable_ = doubleByte_ && isLead(codePage_, 0x81);
+
     const iconv_t converter = iconv_open("UTF-16LE", name);
-    if (doubleByte_) {
-        converter_ = converter == kNoConverter ? nullptr : converter;
-        return;
-    }
     for (int byte = 0; byte < 256; ++byte) {
         QString one;
         const char in = static_cast<char>(byte);
-        if (converter != kNoConverter && byte >= 0x80)
+        if (converter != kNoConverter && byte >= 0x80 &&
+            !leadBytes_[static_cast<std::size_t>(byte)])
             convert(converter, QByteArrayView(&in, 1), one);
         else
             one = QChar(byte);
         singleBytes_[static_cast<std::size_t>(byte)] =
             one.size() == 1 ? one.at(0).unicode() : kReplacement;
     }
-    if (converter != kNoConverter)
+    if (leadTable_)
+        pairs_.assign(0x10000, 0);
+    if (doubleByte_)
+        converter_ = converter == kNoConverter ? nullptr : converter;
+    else if (converter != kNoConverter)
         iconv_close(converter);
+}
+
+char16_t CodePageDecoder::pair(std::uint8_t lead, std::uint8_t trail) {
+    char16_t& known = pairs_[static_cast<std::size_t>(lead) << 8 | trail];
+    if (known == 0) {
+        known = 0xFFFF;
+        if (converter_) {
+            const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char16_t out[2] = {};
+            char* inPtr = const_cast<char*>(in);
+            std::size_t inLeft = 2;
+            char* outPtr = reinterpret_cast<char*>(out);
+            std::size_t outLeft = sizeof out;
+            const auto cd = static_cast<iconv_t>(converter_);
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                outLeft == sizeof out - sizeof(char16_t) && out[0] != 0)
+                known = out[0];
+        }
+    }
+    return known;
 }
 
 CodePageDecoder::~CodePageDecoder() {
@@ -203,7 +227,30 @@ CodePageDecoder::~CodePageDecoder() {
         iconv_close(static_cast<iconv_t>(converter_));
 }
 
-void CodePageDecoder::decode(QByteArrayView bytes, QString& out) const {
+void CodePageDecoder::decode(QByteArrayView bytes, QString& out) {
+    if (leadTable_) {
+        const qsizetype start = out.size();
+        out.resize(start + bytes.size());
+        QChar* target = out.data() + start;
+        qsizetype written = 0;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<std::uint8_t>(bytes[i]);
+            if (!leadBytes_[byte]) {
+                target[written++] = QChar(singleBytes_[byte]);
+                continue;
+            }
+            const char16_t character =
+                i + 1 < bytes.size() ? pair(byte, static_cast<std::uint8_t>(bytes[i + 1])) : 0xFFFF;
+            if (character == 0xFFFF) {
+                target[written++] = QChar(kReplacement); // the next byte is read on its own
+            } else {
+                target[written++] = QChar(character);
+                ++i;
+            }
+        }
+        out.resize(start + written);
+        return;
+    }
     if (!doubleByte_) {
         const qsizetype start = out.size();
         out.resize(start + bytes.size());
@@ -219,7 +266,7 @@ void CodePageDecoder::decode(QByteArrayView bytes, QString& out) const {
     convert(static_cast<iconv_t>(converter_), bytes, out);
 }
 
-const CodePageDecoder& CodePageDecoders::get(int codePage) {
+CodePageDecoder& CodePageDecoders::get(int codePage) {
     for (const auto& decoder : decoders_)
         if (decoder->codePage() == codePage)
             return *decoder;

@@ -28,20 +28,25 @@ public:
     int codePage() const { return codePage_; }
     bool isDoubleByte() const { return doubleByte_; }
     bool isLeadByte(std::uint8_t byte) const { return doubleByte_ && leadBytes_[byte]; }
-    void decode(QByteArrayView bytes, QString& out) const;
+    void decode(QByteArrayView bytes, QString& out);
 
 private:
+    char16_t pair(std::uint8_t lead, std::uint8_t trail);
+
     int codePage_;
     bool doubleByte_ = false;
+    bool leadTable_ = false; // double-byte code page whose lead bytes are known
     std::array<bool, 256> leadBytes_{};
     std::array<char16_t, 256> singleBytes_{};
+    // Two-byte characters met so far, by lead << 8 | trail: 0 not yet met, 0xFFFF none.
+    std::vector<char16_t> pairs_;
     void* converter_ = nullptr; // iconv_t, for double-byte code pages
 };
 
 // Decoders made on first use, one per code page, for one reading.
 class CodePageDecoders {
 public:
-    const CodePageDecoder& get(int codePage);
+    CodePageDecoder& get(int codePage);
 
 private:
     std::vector<std::unique_ptr<CodePageDecoder>> decoders_;

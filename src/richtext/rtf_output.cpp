@@ -10,6 +10,15 @@ void RtfOutput::grow(qsizetype more) {
     buffer_.resize(capacity_); // new bytes stay uninitialised; large blocks are remapped
 }
 
+bool RtfOutput::flush() {
+    if (!sink_ || failed_)
+        return !failed_;
+    if (size_ > 0 && sink_->write(buffer_.constData(), size_) != size_)
+        failed_ = true;
+    size_ = 0;
+    return !failed_;
+}
+
 void RtfOutput::word(Kw keyword, std::optional<int> parameter) {
     word(keywordName(keyword), parameter);
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QIODevice>
 
 #include <cstring>
 #include <memory>
@@ -16,6 +17,17 @@ namespace orbeta::rtf {
 // Memos are written byte by byte, so the buffer is a plain one that the hot calls fill inline.
 class RtfOutput {
 public:
+    RtfOutput() = default;
+    // Hands its bytes to `sink` as they pile up, so a large document is never held whole.
+    explicit RtfOutput(QIODevice* sink) : sink_(sink) {}
+    // Writes what is held to the sink; false once the sink has failed.
+    bool flush();
+    void flushIfLarge() {
+        if (sink_ && size_ >= kFlushSize)
+            flush();
+    }
+    bool failed() const { return failed_; }
+
     static constexpr int kLineLength = 200;
     static constexpr int kPadded = 24;
 
@@ -153,7 +165,11 @@ private:
     }
     void grow(qsizetype more);
 
+    static constexpr qsizetype kFlushSize = 256 * 1024;
+
     QByteArray buffer_; // its size is the capacity; size_ bytes are written
+    QIODevice* sink_ = nullptr;
+    bool failed_ = false;
     qsizetype size_ = 0;
     qsizetype capacity_ = 0;
     int lineLength_ = 0;

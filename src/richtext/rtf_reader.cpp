@@ -118,7 +118,9 @@ private:
     CodePageDecoders decoders_;
     std::string pendingBytes_; // grows one byte at a time
     CharState pendingBytesFormat_;
+    CodePageDecoder* pendingDecoder_ = nullptr;
     bool leadBytePending_ = false;
+    bool onlyBytesSince_ = false; // no token but text and \'hh since the pending bytes began
     QString runText_;
     CharState runFormat_;
     ParaState runPara_;
@@ -230,6 +232,8 @@ void Reader::problem(const Token& token, const char* what) {
 }
 
 void Reader::handle(const Token& token) {
+    if (token.type != TokenType::Text && token.type != TokenType::HexByte)
+        onlyBytesSince_ = false;
     const bool opened = groupJustOpened_;
     groupJustOpened_ = false;
     if (token.type == TokenType::GroupStart) {
@@ -839,27 +843,30 @@ void Reader::textWord(const Keyword& keyword, const Token& token) {
 void Reader::appendBytes(QByteArrayView bytes) {
     if (bytes.isEmpty())
         return;
-    if (!pendingBytes_.empty() && !(pendingBytesFormat_ == state_.chr))
+    // Only a control word or a group can have changed the format since the last bytes.
+    if (!pendingBytes_.empty() && !onlyBytesSince_ && !(pendingBytesFormat_ == state_.chr))
         decodePendingBytes();
     if (pendingBytes_.empty()) {
         pendingBytesFormat_ = state_.chr;
+        pendingDecoder_ = &decoders_.get(codePageOf(pendingBytesFormat_));
         leadBytePending_ = false;
     }
+    onlyBytesSince_ = true;
     pendingBytes_.append(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    const CodePageDecoder& decoder = decoders_.get(codePageOf(pendingBytesFormat_));
-    if (!decoder.isDoubleByte())
+    if (!pendingDecoder_->isDoubleByte())
         return;
     for (const char c : bytes)
-        leadBytePending_ = !leadBytePending_ && decoder.isLeadByte(static_cast<std::uint8_t>(c));
+        leadBytePending_ =
+            !leadBytePending_ && pendingDecoder_->isLeadByte(static_cast<std::uint8_t>(c));
 }
 
 void Reader::decodePendingBytes() {
     if (pendingBytes_.empty())
         return;
     QString decoded;
-    decoders_.get(codePageOf(pendingBytesFormat_))
-        .decode(QByteArrayView(pendingBytes_.data(), static_cast<qsizetype>(pendingBytes_.size())),
-                decoded);
+    pendingDecoder_->decode(
+        QByteArrayView(pendingBytes_.data(), static_cast<qsizetype>(pendingBytes_.size())),
+        decoded);
     pendingBytes_.clear();
     leadBytePending_ = false;
     if (!runText_.isEmpty() && !(runFormat_ == pendingBytesFormat_))

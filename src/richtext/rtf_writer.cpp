@@ -51,10 +51,13 @@ struct FontEntry {
 
 class Writer {
 public:
-    Writer(const QTextDocument& document, const QTextDocument& resources)
-        : document_(document), resources_(resources) {}
+    Writer(const QTextDocument& document, const QTextDocument& resources, QIODevice* sink = nullptr)
+        : document_(document), resources_(resources), out_(sink) {}
 
-    QByteArray run();
+    void run();
+    // What has been written and not yet handed to the sink.
+    QByteArray take() { return out_.take(); }
+    bool flush() { return out_.flush(); }
 
 private:
     // first pass: fonts and colours in order of first use
@@ -72,7 +75,13 @@ private:
     void writeBlock(const QTextBlock& block, bool inTable, bool lastInCell);
     void writeParagraphProperties(const QTextBlock& block);
     void writeListMark(const QTextBlock& block);
-    void writeRun(const QString& text, const QTextCharFormat& format, int formatIndex);
+    // What every run of one format writes: found once per format.
+    struct RunFormat {
+        bool image = false;
+        QString link;
+        QByteArray words; // the format's control words
+    };
+    const RunFormat& runFormat(const QTextFragment& fragment);
     // Writes a group; what it changes of the \uc count ends with it.
     template <class Content> void group(Content&& content) {
         const int skip = unicodeSkip_;
@@ -108,8 +117,8 @@ private:
     std::vector<FontEntry> fonts_;
     std::vector<QColor> colors_;
     std::vector<const QTextList*> lists_;
-    std::vector<int> formatFont_;                        // by format index; -1 not seen yet
-    std::vector<std::optional<QByteArray>> formatWords_; // by format index
+    std::vector<int> formatFont_;                      // by format index; -1 not seen yet
+    std::vector<std::optional<RunFormat>> runFormats_; // by format index
     int symbolFont_ = -1;
     int unicodeSkip_ = 1;
     int defaultHalfPoints_ = 24;
@@ -118,7 +127,7 @@ private:
     QString linkTarget_;
 };
 
-QByteArray Writer::run() {
+void Writer::run() {
     const QFont defaultFont = document_.defaultFont();
     fonts_.push_back({defaultFont.family(), !isAscii(defaultFont.family()), false});
     if (defaultFont.pointSizeF() > 0)
@@ -131,7 +140,6 @@ QByteArray Writer::run() {
     writeFrame(document_.rootFrame());
     out_.close();
     out_.lineBreak();
-    return out_.take();
 }
 
 QByteArray Writer::header() {
@@ -406,21 +414,29 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, bool lastInCell) 
         out_.word(Kw::ilvl, std::max(list->format().indent(), 1) - 1);
     }
 
+    const QString text = block.text();
+    const int blockStart = block.position();
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        const QTextCharFormat format = fragment.charFormat();
-        const QString target = format.isAnchor() ? format.anchorHref() : QString();
-        if (linkOpen_ && target != linkTarget_)
+        const QStringView piece =
+            QStringView(text).mid(fragment.position() - blockStart, fragment.length());
+        const RunFormat& run = runFormat(fragment);
+        if (linkOpen_ && run.link != linkTarget_)
             closeLink();
-        if (!linkOpen_ && !target.isEmpty())
-            openLink(target);
-        if (format.isImageFormat()) {
-            for (const QChar c : fragment.text())
+        if (!linkOpen_ && !run.link.isEmpty())
+            openLink(run.link);
+        if (run.image) {
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            for (const QChar c : piece)
                 if (c.unicode() == kObjectReplacement)
-                    writePicture(format.toImageFormat());
+                    writePicture(image);
             continue;
         }
-        writeRun(fragment.text(), format, fragment.charFormatIndex());
+        group([&] {
+            out_.words(run.words);
+            writeText(piece);
+        });
+        out_.flushIfLarge();
     }
     if (linkOpen_)
         closeLink();
@@ -530,22 +546,25 @@ void Writer::writeListMark(const QTextBlock& block) {
     out_.close();
 }
 
-void Writer::writeRun(const QString& text, const QTextCharFormat& format, int formatIndex) {
-    group([&] {
-        const auto index = static_cast<std::size_t>(formatIndex);
-        if (index >= formatWords_.size())
-            formatWords_.resize(index + 1);
-        std::optional<QByteArray>& words = formatWords_[index];
-        if (!words) {
-            RtfOutput saved = std::move(out_);
-            out_ = RtfOutput();
-            writeCharProperties(format);
-            words = out_.take();
-            out_ = std::move(saved);
-        }
-        out_.words(*words);
-        writeText(text);
-    });
+const Writer::RunFormat& Writer::runFormat(const QTextFragment& fragment) {
+    const auto index = static_cast<std::size_t>(fragment.charFormatIndex());
+    if (index >= runFormats_.size())
+        runFormats_.resize(index + 1);
+    std::optional<RunFormat>& known = runFormats_[index];
+    if (!known) {
+        const QTextCharFormat format = fragment.charFormat();
+        RunFormat run;
+        run.image = format.isImageFormat();
+        if (format.isAnchor())
+            run.link = format.anchorHref();
+        RtfOutput saved = std::move(out_);
+        out_ = RtfOutput();
+        writeCharProperties(format);
+        run.words = out_.take();
+        out_ = std::move(saved);
+        known = std::move(run);
+    }
+    return *known;
 }
 
 void Writer::writeCharProperties(const QTextCharFormat& format) {
@@ -610,18 +629,21 @@ qsizetype Writer::writeCommonCharacters(QStringView text) {
     // Plain ASCII, and characters escaped once before: the bulk of a memo, written straight
     // into the output.
     RtfOutput::Direct out = out_.direct(text.size() * (RtfOutput::kPadded + 3));
+    const std::uint32_t* escapeIndex = escapeIndex_.data();
+    const Escape* escapes = escapes_.data();
+    const int skip = unicodeSkip_;
+    const char16_t* units = text.utf16();
     qsizetype i = 0;
     for (; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
+        const char16_t unit = units[i];
         if (unit >= 0x20 && unit < 0x7F && unit != '\\' && unit != '{' && unit != '}') {
             out.plain(static_cast<char>(unit));
-        } else if (unit >= 0x80 && escapeIndex_[unit] != 0 &&
-                   escapes_[escapeIndex_[unit]].skip == unicodeSkip_) {
-            const Escape& escape = escapes_[escapeIndex_[unit]];
-            out.padded(escape.text, escape.size);
-        } else {
-            break;
+            continue;
         }
+        const Escape& escape = escapes[escapeIndex[unit]]; // entry 0: none yet
+        if (unit < 0x80 || escape.skip != skip)
+            break;
+        out.padded(escape.text, escape.size);
     }
     out_.finish(out);
     return i;
@@ -784,12 +806,15 @@ void Writer::closeLink() {
 } // namespace
 
 QByteArray writeRtf(const QTextDocument& document, const QTextDocument* resources) {
-    return Writer(document, resources ? *resources : document).run();
+    Writer writer(document, resources ? *resources : document);
+    writer.run();
+    return writer.take();
 }
 
 bool writeRtf(const QTextDocument& document, QIODevice& device, QString* error) {
-    const QByteArray bytes = writeRtf(document);
-    if (device.write(bytes) == bytes.size())
+    Writer writer(document, document, &device);
+    writer.run();
+    if (writer.flush())
         return true;
     if (error)
         *error = device.errorString();

@@ -10,6 +10,9 @@ run_packages=(
 )
 test_packages=(
     xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
+    clang libclang-rt-14-dev
+    libreoffice-writer-nogui
+    wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
 )
 
 case "${1:-}" in

@@ -1,18 +1,26 @@
 #include "app/program.h"
 
 #include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+#include "memo/memo_opening.h"
 
 #include <QCoreApplication>
 
 namespace orbeta {
 
 Program::Program(Services services)
-    : services_(std::move(services)), form1_([this] { return new Form1(*this); }) {}
+    : services_(std::move(services)), form1_([this] { return new Form1(*this); }),
+      form2_([this] { return new Form2(*this); }) {}
 
 Program::~Program() = default;
 
 Form1& Program::form1() {
     return form1_.touch();
+}
+
+Form2& Program::form2() {
+    return form2_.touch();
 }
 
 void Program::Start() {
@@ -23,7 +31,11 @@ void Program::End() {
     QCoreApplication::exit(0);
 }
 
-void Program::openMemo(QDate) {}
+void Program::openMemo(QDate date) {
+    openDayMemo(*this, date);
+    if (Form1* calendar = form1_.ifLoaded())
+        calendar->MonthView1().refreshMemoDays(); // the day may have a memo now
+}
 
 void Program::showAbout() {}
 

@@ -68,6 +68,8 @@ Form1::Form1(Program& program) : Form(nullptr, kFixedSingleBorder), program_(pro
 
 void Form1::loadHandler() {
     monthView1_->setValue(program_.clock().now().date());
+    monthView1_->setMemoDays(
+        [this](int year, int month) { return program_.memoFiles().daysWithMemos(year, month); });
     restoreWindowPosition(*this, program_.positions(), kSection);
 }
 

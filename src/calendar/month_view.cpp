@@ -24,6 +24,25 @@ MonthView::MonthView(QWidget* parent) : QCalendarWidget(parent) {
     }
 }
 
+void MonthView::setMemoDays(MemoDays memoDays) {
+    memoDays_ = std::move(memoDays);
+    connect(this, &QCalendarWidget::currentPageChanged, this, &MonthView::refreshMemoDays,
+            Qt::UniqueConnection);
+    refreshMemoDays();
+}
+
+void MonthView::refreshMemoDays() {
+    setDateTextFormat(QDate(), QTextCharFormat()); // clears every day's format
+    if (!memoDays_)
+        return;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    const int year = yearShown();
+    const int month = monthShown();
+    for (const int day : memoDays_(year, month))
+        setDateTextFormat(QDate(year, month, day), bold);
+}
+
 bool MonthView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
         const auto* release = static_cast<QMouseEvent*>(event);

@@ -2,6 +2,9 @@
 
 #include <QCalendarWidget>
 #include <QDate>
+#include <QSet>
+
+#include <functional>
 
 namespace orbeta {
 
@@ -18,6 +21,11 @@ public:
     int Month() const { return selectedDate().month(); }
     int Day() const { return selectedDate().day(); }
 
+    // Days of a month that have a memo; they are shown in bold.
+    using MemoDays = std::function<QSet<int>(int year, int month)>;
+    void setMemoDays(MemoDays memoDays);
+    void refreshMemoDays();
+
 Q_SIGNALS:
     void mouseUp(Qt::MouseButton button, QPoint globalPosition);
 
@@ -28,6 +36,7 @@ private:
     // A release that no piece accepts travels on to its parents; it is reported once.
     const QEvent* lastRelease_ = nullptr;
     quint64 lastReleaseTime_ = 0;
+    MemoDays memoDays_;
 };
 
 } // namespace orbeta

@@ -43,9 +43,11 @@ for _ in $(seq 100); do
 done
 sleep 0.2
 
-# start_orbeta: runs the program in the memo folder; sets orbeta_pid.
+# start_orbeta: runs the program in the memo folder, with the variables in orbeta_env; sets
+# orbeta_pid.
+orbeta_env=()
 start_orbeta() {
-    (cd "$work/memos" && exec "$ORBETA" >>"$work/orbeta.log" 2>&1) &
+    (cd "$work/memos" && exec env "${orbeta_env[@]}" "$ORBETA" >>"$work/orbeta.log" 2>&1) &
     orbeta_pid=$!
     pids+=("$orbeta_pid")
 }

@@ -16,7 +16,9 @@ using namespace orbeta::rtf;
 
 namespace {
 
-QString windowsPath(const QString& path) { return "Z:" + QDir::toNativeSeparators(path).replace('/', '\\'); }
+QString windowsPath(const QString& path) {
+    return "Z:" + QDir::toNativeSeparators(path).replace('/', '\\');
+}
 
 } // namespace
 
@@ -82,12 +84,14 @@ private Q_SLOTS:
 
     void oldMemosWrittenBackReadTheSame() {
         // A memo the control wrote, read and written by us, then read by the control again.
-        const QByteArray old = "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041{\\fonttbl{\\f0\\fnil"
-                               "\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
-                               "{\\colortbl ;\\red0\\green0\\blue255;}\r\n\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs24 "
-                               "\\b \\'92\\'f7\\'82\\'df\\'90\\'d8\\'82\\'e8\\b0 \\'81\\'46\\cf1 \\'8b\\'e0\\'97\\'6a"
-                               "\\'93\\'fa\\cf0 \\'82\\'dc\\'82\\'c5\\par\r\n\\i Memo\\i0  \\'b6\\'c0\\'b6\\'c5\\tab "
-                               "\\'87\\'40\\'87\\'41\\par\r\n}\r\n";
+        const QByteArray old =
+            "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041{\\fonttbl{\\f0\\fnil"
+            "\\fcharset128 \\'82\\'6c\\'82\\'72 "
+            "\\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
+            "{\\colortbl ;\\red0\\green0\\blue255;}\r\n\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs24 "
+            "\\b \\'92\\'f7\\'82\\'df\\'90\\'d8\\'82\\'e8\\b0 \\'81\\'46\\cf1 \\'8b\\'e0\\'97\\'6a"
+            "\\'93\\'fa\\cf0 \\'82\\'dc\\'82\\'c5\\par\r\n\\i Memo\\i0  \\'b6\\'c0\\'b6\\'c5\\tab "
+            "\\'87\\'40\\'87\\'41\\par\r\n}\r\n";
         const QString original = richEditText(old);
         QCOMPARE(original, QString("締め切り：金曜日まで\nMemo ｶﾀｶﾅ\t①②"));
         QTextDocument document;

@@ -1,12 +1,15 @@
 #include "support/test_program.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 #include <QWidget>
 
 TestProgram::TestProgram(std::unique_ptr<orbeta::Clock> clock) {
     orbeta::Services services;
     services.positions = std::make_unique<orbeta::PositionStore>(settingsFile());
+    QDir().mkpath(memoFolder());
+    services.memoFiles = orbeta::MemoFiles(memoFolder());
     if (clock)
         services.clock = std::move(clock);
     program = std::make_unique<orbeta::Program>(std::move(services));

@@ -13,20 +13,21 @@ class QWidget;
 
 class FakeClock;
 
-// A program whose positions live in a settings file of a temporary folder, and, where the test
-// wants one, with a clock of its own.
+// A program whose positions live in a settings file of a temporary folder, whose memos live in
+// a folder beside it, and, where the test wants one, with a clock of its own.
 struct TestProgram {
     explicit TestProgram(std::unique_ptr<orbeta::Clock> clock = nullptr);
 
     QString settingsFile() const { return folder.filePath(QStringLiteral("Orbeta.ini")); }
+    QString memoFolder() const { return folder.filePath(QStringLiteral("memos")); }
+    QString memoPath(const QString& name) const { return memoFolder() + QLatin1Char('/') + name; }
     QString storedValue(const QString& key) const;
 
     QTemporaryDir folder;
     std::unique_ptr<orbeta::Program> program;
 };
 
-// Closes whatever modal window is up once it appears, through `answer`, and reports whether one
-// did appear in time. Queue it before the call that opens the window.
+// Hands the modal window to `answer` once it is up. Queue it before the call that opens it.
 void whenModalAppears(std::function<void(QWidget*)> answer);
 
 // Closes every top-level window that a test left open.

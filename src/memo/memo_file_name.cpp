@@ -1,0 +1,36 @@
+#include "memo/memo_file_name.h"
+
+namespace orbeta {
+
+QString MemoFileName(int year, int month, int day) {
+    return QString::number(year) + QString::number(month) + QString::number(day) +
+           QStringLiteral(".rtf");
+}
+
+bool sharesMemoFileName(QDate date) {
+    const int day = date.day();
+    switch (date.month()) {
+    case 1:
+        return (day >= 11 && day <= 19) || (day >= 21 && day <= 29);
+    case 11:
+    case 12:
+        return day <= 9;
+    default:
+        return false;
+    }
+}
+
+QString memoSaveName(QDate date) {
+    if (!sharesMemoFileName(date))
+        return MemoFileName(date.year(), date.month(), date.day());
+    return date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".rtf");
+}
+
+QStringList memoReadNames(QDate date) {
+    QStringList names{memoSaveName(date)};
+    if (sharesMemoFileName(date))
+        names << MemoFileName(date.year(), date.month(), date.day());
+    return names;
+}
+
+} // namespace orbeta

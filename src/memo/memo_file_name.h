@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace orbeta {
+
+// The memo file of a day: year, month and day in plain decimal, run together, then ".rtf"
+// (1999327.rtf for 27 March 1999). Some pairs of days share a name this way: 11 January and
+// 1 November give 1999111.rtf.
+QString MemoFileName(int year, int month, int day);
+
+// True for the 36 days a year whose plain name another day has too: 11-19 and 21-29 January,
+// 1-9 November and 1-9 December.
+bool sharesMemoFileName(QDate date);
+
+// The name a memo is saved under: the plain name, except for the days that share one, which get
+// year, two-digit month and two-digit day (19990112.rtf). No such name is any day's plain name.
+QString memoSaveName(QDate date);
+
+// The names a memo is looked for under, in order: the save name, then, for the days that share
+// one, the plain name that memos of older versions were stored under.
+QStringList memoReadNames(QDate date);
+
+} // namespace orbeta

@@ -1,0 +1,22 @@
+#include "memo/memo_opening.h"
+
+#include "app/program.h"
+#include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+
+#include <QLocale>
+
+namespace orbeta {
+
+void openDayMemo(Program& program, QDate clickedDate) {
+    // Touching the window loads it, and loading puts it where the user left it.
+    Form2& memo = program.form2();
+    memo.setWindowTitle(QStringLiteral("Orbeta ") +
+                        QLocale::system().toString(clickedDate, QLocale::ShortFormat));
+    const MonthView& calendar = program.form1().MonthView1();
+    memo.loadMemo(QDate(calendar.Year(), calendar.Month(), calendar.Day()));
+    showModal(memo, program.form1());
+}
+
+} // namespace orbeta

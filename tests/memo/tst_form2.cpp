@@ -1,0 +1,281 @@
+#include "app/japanese_fonts.h"
+#include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+#include "memo/rich_text_box.h"
+#include "richtext/rtf_reader.h"
+#include "support/fake_clock.h"
+#include "support/test_program.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+using namespace orbeta;
+
+namespace {
+
+const QDate kDay(1999, 3, 27);
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// Japanese text arrives from an input method as committed text.
+void typeText(QWidget* editor, const QString& text) {
+    QInputMethodEvent composed;
+    composed.setCommitString(text);
+    QApplication::sendEvent(editor, &composed);
+}
+
+QAction* action(QWidget* window, const char* name) {
+    return window->findChild<QMenu*>("p_menu")->findChild<QAction*>(name);
+}
+
+} // namespace
+
+class TestForm2 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgram> test_;
+
+    Form1& calendar() { return test_->program->form1(); }
+
+    // Opens the day's memo as the user does (Enter on the selected day), hands the memo window to
+    // `use`, which must close it, and returns once it is closed.
+    void openMemo(QDate day, const std::function<void(Form2&)>& use) {
+        calendar().MonthView1().setValue(day);
+        bool used = false;
+        whenModalAppears([&](QWidget* window) {
+            auto* memo = qobject_cast<Form2*>(window);
+            QVERIFY(memo);
+            QVERIFY(QTest::qWaitForWindowExposed(memo));
+            use(*memo);
+            used = true;
+            if (test_->program->form2Instance().isLoaded() && memo->isVisible())
+                memo->Unload();
+        });
+        QWidget* days = calendar().MonthView1().findChild<QAbstractItemView*>();
+        days->setFocus();
+        QTest::keyClick(days, Qt::Key_Return);
+        QVERIFY(used);
+        QVERIFY(!test_->program->form2Instance().isLoaded());
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        fonts::installJapaneseSubstitutes();
+    }
+    void init() {
+        test_ = std::make_unique<TestProgram>(
+            std::make_unique<FakeClock>(QDateTime(kDay, QTime(9, 0))));
+        calendar().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&calendar()));
+    }
+    void cleanup() {
+        closeStrayWindows();
+        test_.reset();
+    }
+
+    void dayWithoutAFileOpensAnEmptyMemoTitledWithTheDay() {
+        openMemo(kDay, [this](Form2& memo) {
+            QCOMPARE(memo.windowTitle(),
+                     "Orbeta " + QLocale::system().toString(kDay, QLocale::ShortFormat));
+            if (QLocale::system().language() == QLocale::Japanese)
+                QCOMPARE(memo.windowTitle(), QString("Orbeta 1999/03/27"));
+            QVERIFY(memo.RichTextBox1().document()->isEmpty());
+            QCOMPARE(memo.size(), QSize(312, 183));
+            QCOMPARE(memo.RichTextBox1().geometry(), memo.rect());
+            QCOMPARE(memo.RichTextBox1().font().family(), fonts::kPGothic);
+            QCOMPARE(memo.RichTextBox1().font().pointSizeF(), 12.0);
+            QVERIFY(memo.windowFlags() & Qt::WindowMaximizeButtonHint);
+            QVERIFY(memo.windowFlags() & Qt::WindowMinimizeButtonHint);
+            QVERIFY(!memo.windowIcon().isNull());
+            QCOMPARE(QApplication::activeModalWidget(), &memo);
+            QCOMPARE(memo.parentWidget(), &calendar());
+        });
+        QCOMPARE(QDir(test_->memoFolder()).entryList(QDir::Files), QStringList());
+    }
+
+    void dayWithAFileShowsItsTextAndFormatting() {
+        writeFile(test_->memoPath("1999327.rtf"),
+                  "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 x;}}\\f0 \\b "
+                  "\\'8e\\'95\\'88\\'e3\\b0  15:30\\par}");
+        openMemo(kDay, [](Form2& memo) {
+            QTextDocument* document = memo.RichTextBox1().document();
+            QCOMPARE(document->toPlainText(), QString("歯医 15:30"));
+            QCOMPARE(document->firstBlock().begin().fragment().charFormat().fontWeight(),
+                     int(QFont::Bold));
+            QVERIFY(!document->isUndoAvailable());
+        });
+    }
+
+    void fileThatIsNotRtfIsShownAsText() {
+        writeFile(test_->memoPath("1999327.rtf"), "plain 買い物\n");
+        openMemo(kDay, [](Form2& memo) {
+            QCOMPARE(memo.RichTextBox1().toPlainText(), QString("plain 買い物\n"));
+        });
+    }
+
+    void saveAndCloseWritesTheMemoAndTheCalendarShowsIt() {
+        openMemo(kDay, [](Form2& memo) {
+            QTest::keyClicks(&memo.RichTextBox1(), "dentist");
+            action(&memo, "mnu_saveclose")->trigger();
+        });
+        QTextDocument saved;
+        QVERIFY(rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved).isRtf());
+        QCOMPARE(saved.toPlainText(), QString("dentist"));
+        QCOMPARE(calendar().MonthView1().dateTextFormat(kDay).fontWeight(), int(QFont::Bold));
+        QCOMPARE(calendar().MonthView1().dateTextFormat(kDay.addDays(1)).fontWeight(),
+                 int(QFont::Normal));
+
+        // Saving again replaces the file.
+        openMemo(kDay, [](Form2& memo) {
+            QCOMPARE(memo.RichTextBox1().toPlainText(), QString("dentist"));
+            memo.RichTextBox1().selectAll();
+            typeText(&memo.RichTextBox1(), "歯医者");
+            action(&memo, "mnu_saveclose")->trigger();
+        });
+        QVERIFY(rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved).isRtf());
+        QCOMPARE(saved.toPlainText(), QString("歯医者"));
+    }
+
+    void closeAndTheCloseBoxLeaveTheFileAsItWas() {
+        const QByteArray original = "{\\rtf1 kept\\par}";
+        writeFile(test_->memoPath("1999327.rtf"), original);
+        openMemo(kDay, [](Form2& memo) {
+            QTest::keyClicks(&memo.RichTextBox1(), "lost edit ");
+            action(&memo, "mnu_close")->trigger();
+        });
+        QCOMPARE(readFile(test_->memoPath("1999327.rtf")), original);
+        openMemo(kDay, [](Form2& memo) {
+            QTest::keyClicks(&memo.RichTextBox1(), "another lost edit ");
+            memo.close();
+        });
+        QCOMPARE(readFile(test_->memoPath("1999327.rtf")), original);
+    }
+
+    void failedSaveKeepsTheWindowItsTextAndTheOldFile() {
+        QVERIFY(QDir(test_->memoFolder()).mkdir("1999327.rtf"));
+        openMemo(kDay, [this](Form2& memo) {
+            QTest::keyClicks(&memo.RichTextBox1(), "precious words");
+            QString message;
+            whenModalAppears([&](QWidget* box) {
+                message = static_cast<QMessageBox*>(box)->text();
+                box->close();
+            });
+            action(&memo, "mnu_saveclose")->trigger();
+            QVERIFY(message.startsWith("メモを保存できませんでした。"));
+            QVERIFY(message.contains(test_->memoPath("1999327.rtf")));
+            QVERIFY(test_->program->form2Instance().isLoaded());
+            QVERIFY(memo.isVisible());
+            QCOMPARE(memo.RichTextBox1().toPlainText(), QString("precious words"));
+        });
+        QVERIFY(QFileInfo(test_->memoPath("1999327.rtf")).isDir());
+    }
+
+    void editorFillsTheWindowAtEverySize() {
+        openMemo(kDay, [](Form2& memo) {
+            for (const QSize size : {QSize(600, 400), QSize(120, 60)}) {
+                memo.resize(size);
+                QCOMPARE(memo.RichTextBox1().geometry(), QRect(QPoint(0, 0), size));
+            }
+            memo.showMaximized();
+            QTRY_VERIFY(memo.isMaximized());
+            QTRY_COMPARE(memo.RichTextBox1().geometry(), memo.rect());
+        });
+    }
+
+    void rightPressOpensTheMenuOtherButtonsDoNot() {
+        openMemo(kDay, [](Form2& memo) {
+            QWidget* area = memo.RichTextBox1().viewport();
+            auto* menu = memo.findChild<QMenu*>("p_menu");
+            QTest::mousePress(area, Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mousePress(area, Qt::MiddleButton, {}, QPoint(20, 20));
+            QTest::mouseRelease(area, Qt::MiddleButton, {}, QPoint(20, 20));
+            QVERIFY(!menu->isVisible());
+            QTest::mousePress(area, Qt::RightButton, {}, QPoint(20, 20));
+            QTRY_VERIFY(menu->isVisible());
+            QStringList items;
+            for (QAction* item : menu->actions())
+                items << item->text();
+            QCOMPARE(items, (QStringList{"保存終了", "終了"}));
+            menu->close();
+        });
+    }
+
+    void positionIsRememberedAndSizeIsNot() {
+        openMemo(kDay, [](Form2& memo) {
+            QCOMPARE(memo.geometry().topLeft(), QPoint(145, 187)); // the client area's design place
+            memo.move(400, 90);
+            memo.resize(500, 300);
+            QTRY_COMPARE(memo.pos(), QPoint(400, 90));
+        });
+        QCOMPARE(test_->storedValue("Form2_StrtUp/X1"), QString("6000"));
+        QCOMPARE(test_->storedValue("Form2_StrtUp/Y1"), QString("1350"));
+        openMemo(kDay, [](Form2& memo) {
+            QCOMPARE(memo.pos(), QPoint(400, 90));
+            QCOMPARE(memo.size(), QSize(312, 183));
+        });
+    }
+
+    void keyboardFormatsAndTheClipboardCarriesRtf() {
+        openMemo(kDay, [](Form2& memo) {
+            RichTextBox& editor = memo.RichTextBox1();
+            QTest::keyClick(&editor, Qt::Key_B, Qt::ControlModifier);
+            typeText(&editor, "太字");
+            QTest::keyClick(&editor, Qt::Key_B, Qt::ControlModifier);
+            QTest::keyClick(&editor, Qt::Key_I, Qt::ControlModifier);
+            QTest::keyClick(&editor, Qt::Key_U, Qt::ControlModifier);
+            typeText(&editor, "下線");
+            const QTextBlock block = editor.document()->firstBlock();
+            auto fragment = block.begin();
+            QCOMPARE(fragment.fragment().text(), QString("太字"));
+            QCOMPARE(fragment.fragment().charFormat().fontWeight(), int(QFont::Bold));
+            ++fragment;
+            QCOMPARE(fragment.fragment().text(), QString("下線"));
+            QVERIFY(fragment.fragment().charFormat().fontItalic());
+            QVERIFY(fragment.fragment().charFormat().fontUnderline());
+
+            editor.selectAll();
+            QTest::keyClick(&editor, Qt::Key_C, Qt::ControlModifier);
+            const QMimeData* copied = QApplication::clipboard()->mimeData();
+            QVERIFY2(copied->hasFormat("text/rtf"), qPrintable(copied->formats().join(", ")));
+            QVERIFY(copied->data("text/rtf").startsWith("{\\rtf1"));
+            QCOMPARE(copied->text(), QString("太字下線"));
+
+            auto* offered = new QMimeData;
+            offered->setData("text/rtf", "{\\rtf1\\ansi{\\b pasted}\\par}");
+            offered->setText("plain pasted");
+            QApplication::clipboard()->setMimeData(offered);
+            QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(editor.toPlainText(), QString("太字下線pasted"));
+            QTextCursor pasted = editor.document()->find("pasted");
+            QCOMPARE(pasted.charFormat().fontWeight(), int(QFont::Bold));
+            QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(editor.toPlainText(), QString("太字下線"));
+        });
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"

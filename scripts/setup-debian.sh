@@ -10,7 +10,7 @@ run_packages=(
 )
 test_packages=(
     xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
-    clang libclang-rt-14-dev
+    locales clang libclang-rt-14-dev
     libreoffice-writer-nogui
     wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
 )
@@ -21,18 +21,31 @@ case "${1:-}" in
     *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+
 missing=()
 for package in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
-    as_root=(sudo)
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ ${#as_root[@]} -gt 0 ] && ! command -v sudo >/dev/null; then
+        echo "need root (or sudo) to install: ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "installing: ${missing[*]}"
+    "${as_root[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-echo "installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+# The Windows tests run under a Japanese locale, which Wine takes from the C library.
+if [ "$1" = test ] && ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+    echo "generating the ja_JP.UTF-8 locale"
+    "${as_root[@]}" sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'ja_JP.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+    "${as_root[@]}" locale-gen >/dev/null
+fi

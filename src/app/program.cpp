@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "about/frm_about.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
@@ -11,7 +12,7 @@ namespace orbeta {
 
 Program::Program(Services services)
     : services_(std::move(services)), form1_([this] { return new Form1(*this); }),
-      form2_([this] { return new Form2(*this); }) {}
+      form2_([this] { return new Form2(*this); }), about_([this] { return new frmAbout(*this); }) {}
 
 Program::~Program() = default;
 
@@ -21,6 +22,16 @@ Form1& Program::form1() {
 
 Form2& Program::form2() {
     return form2_.touch();
+}
+
+frmAbout& Program::about() {
+    return about_.touch();
+}
+
+registry::Registry& Program::registry() {
+    if (!services_.registry)
+        services_.registry = systemRegistry();
+    return *services_.registry;
 }
 
 void Program::Start() {
@@ -37,6 +48,8 @@ void Program::openMemo(QDate date) {
         calendar->MonthView1().refreshMemoDays(); // the day may have a memo now
 }
 
-void Program::showAbout() {}
+void Program::showAbout() {
+    showModal(about(), form1());
+}
 
 } // namespace orbeta

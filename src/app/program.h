@@ -1,5 +1,9 @@
 #pragma once
 
+#include "about/code_page.h"
+#include "about/program_starter.h"
+#include "about/registry.h"
+#include "about/sysinfo_locator.h"
 #include "app/clock.h"
 #include "app/position_store.h"
 #include "app/window_instance.h"
@@ -13,13 +17,18 @@ namespace orbeta {
 
 class Form1;
 class Form2;
+class frmAbout;
 
-// What the windows share: where positions are remembered, where the time comes from and where
-// the memos are kept.
+// What the windows share: where positions are remembered, where the time comes from, where the
+// memos are kept, and how the system information program is found and started.
 struct Services {
     std::unique_ptr<PositionStore> positions = std::make_unique<PositionStore>();
     std::unique_ptr<Clock> clock = std::make_unique<SystemClock>();
     MemoFiles memoFiles;
+    std::unique_ptr<registry::Registry> registry; // the system's, made when first needed
+    std::unique_ptr<CodePage> codePage = userCodePage();
+    std::unique_ptr<FileProbe> files = std::make_unique<FileProbe>();
+    std::unique_ptr<ProgramStarter> starter = std::make_unique<ProgramStarter>();
 };
 
 // One run of the program: its services and the single instance of each window class. Every
@@ -38,6 +47,8 @@ public:
     const WindowInstance<Form1>& form1Instance() const { return form1_; }
     Form2& form2();
     const WindowInstance<Form2>& form2Instance() const { return form2_; }
+    frmAbout& about();
+    const WindowInstance<frmAbout>& aboutInstance() const { return about_; }
 
     void openMemo(QDate date);
     void showAbout();
@@ -45,11 +56,16 @@ public:
     PositionStore& positions() { return *services_.positions; }
     const Clock& clock() const { return *services_.clock; }
     const MemoFiles& memoFiles() const { return services_.memoFiles; }
+    registry::Registry& registry();
+    const CodePage& codePage() const { return *services_.codePage; }
+    const FileProbe& files() const { return *services_.files; }
+    ProgramStarter& starter() { return *services_.starter; }
 
 private:
     Services services_;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
+    WindowInstance<frmAbout> about_;
 };
 
 } // namespace orbeta

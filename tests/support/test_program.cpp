@@ -5,13 +5,29 @@
 #include <QTimer>
 #include <QWidget>
 
-TestProgram::TestProgram(std::unique_ptr<orbeta::Clock> clock) {
+namespace {
+
+orbeta::Services testServices(const TestProgram& test) {
     orbeta::Services services;
-    services.positions = std::make_unique<orbeta::PositionStore>(settingsFile());
-    QDir().mkpath(memoFolder());
-    services.memoFiles = orbeta::MemoFiles(memoFolder());
+    services.positions = std::make_unique<orbeta::PositionStore>(test.settingsFile());
+    QDir().mkpath(test.memoFolder());
+    services.memoFiles = orbeta::MemoFiles(test.memoFolder());
+    return services;
+}
+
+} // namespace
+
+TestProgram::TestProgram(std::unique_ptr<orbeta::Clock> clock) {
+    orbeta::Services services = testServices(*this);
     if (clock)
         services.clock = std::move(clock);
+    program = std::make_unique<orbeta::Program>(std::move(services));
+}
+
+void TestProgram::replace(const std::function<void(orbeta::Services&)>& change) {
+    orbeta::Services services = testServices(*this);
+    change(services);
+    program.reset();
     program = std::make_unique<orbeta::Program>(std::move(services));
 }
 

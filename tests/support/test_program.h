@@ -17,6 +17,8 @@ class FakeClock;
 // a folder beside it, and, where the test wants one, with a clock of its own.
 struct TestProgram {
     explicit TestProgram(std::unique_ptr<orbeta::Clock> clock = nullptr);
+    // Makes the program anew with services changed by `change`.
+    void replace(const std::function<void(orbeta::Services&)>& change);
 
     QString settingsFile() const { return folder.filePath(QStringLiteral("Orbeta.ini")); }
     QString memoFolder() const { return folder.filePath(QStringLiteral("memos")); }

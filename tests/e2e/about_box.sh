@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The About box through the real program: opened from the calendar's menu, centred; its system
+# information button starts the program found on PATH, or says it is unavailable; Escape closes.
+ORBETA=$(realpath "$1")
+source "$(dirname "$0")/x11_session.sh"
+
+mkdir -p "$work/bin" "$work/empty"
+cat >"$work/bin/hardinfo2" <<SCRIPT
+#!/bin/sh
+echo started >"$work/sysinfo-started"
+SCRIPT
+chmod +x "$work/bin/hardinfo2"
+
+open_about() {
+    local x y
+    read -r x y < <(client_position "$calendar")
+    xdotool mousemove --sync $((x + 80)) $((y + 90)) click 3
+    sleep 0.4
+    xdotool key --delay 80 Down Down Return
+    about=$(wait_window "Orbeta Information")
+    sleep 0.3
+}
+
+# visible_windows NAME: how many mapped windows have that name.
+visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+
+note "with a system information program on PATH"
+orbeta_env=(PATH="$work/bin")
+start_orbeta
+calendar=$(wait_window Orbeta)
+open_about
+read -r ax ay < <(client_position "$about")
+aw=$(xwininfo -id "$about" | awk '/Width:/ {print $NF}')
+ah=$(xwininfo -id "$about" | awk '/Height:/ {print $NF}')
+dx=$((ax + aw / 2 - 512)) dy=$((ay + ah / 2 - 384))
+[ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "About box not centred: off by $dx,$dy"
+[ "$aw $ah" = "325 153" ] || fail "About box is ${aw}x$ah"
+xdotool key alt+s
+for _ in $(seq 50); do [ -e "$work/sysinfo-started" ] && break; sleep 0.1; done
+[ -e "$work/sysinfo-started" ] || fail "the system information program was not started"
+sleep 0.3
+[ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed"
+xdotool key Escape
+wait_gone "$about"
+kill "$orbeta_pid"
+wait_exit "$orbeta_pid"
+
+note "without one"
+orbeta_env=(PATH="$work/empty")
+start_orbeta
+calendar=$(wait_window Orbeta)
+open_about
+xdotool key alt+s
+for _ in $(seq 50); do [ "$(visible_windows Orbeta)" -ge 2 ] && break; sleep 0.1; done
+[ "$(visible_windows Orbeta)" -ge 2 ] || fail "no message box"
+xdotool key Return
+for _ in $(seq 50); do [ "$(visible_windows Orbeta)" -eq 1 ] && break; sleep 0.1; done
+[ "$(visible_windows Orbeta)" -eq 1 ] || fail "message box did not close"
+[ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed with the message"
+xdotool key Escape
+wait_gone "$about"
+note "passed"

@@ -1,0 +1,134 @@
+// The memo window's speed: from the double-click (the calendar's handler) to the memo window
+// painted with its content, for a 10 KB and a 1 MB memo; saving each; and finding the days with
+// memos for a month in a folder of 10,000 memo files. Usage: memo_bench [runs]
+#include "app/application.h"
+#include "app/program.h"
+#include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+#include "memo/memo_file_name.h"
+#include "memo/rich_text_box.h"
+#include "memo_generator.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Stops the clock at the first paint of the memo editor, then closes the memo window.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(orbeta::Program& program) : program_(program) {}
+    QElapsedTimer clock;
+    double elapsedMs = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && elapsedMs < 0 &&
+            program_.form2Instance().isLoaded() &&
+            watched == program_.form2().RichTextBox1().viewport()) {
+            elapsedMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            QTimer::singleShot(0, &program_.form2(), &orbeta::Form::Unload);
+        }
+        return false;
+    }
+
+private:
+    orbeta::Program& program_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    orbeta::Application app(argc, argv);
+    const int runs = argc > 1 ? QByteArray(argv[1]).toInt() : 9;
+    QTemporaryDir folder;
+    QDir(folder.path()).mkdir(QStringLiteral("memos"));
+    const QString memos = folder.filePath(QStringLiteral("memos"));
+
+    orbeta::Services services;
+    services.positions =
+        std::make_unique<orbeta::PositionStore>(folder.filePath(QStringLiteral("Orbeta.ini")));
+    services.memoFiles = orbeta::MemoFiles(memos);
+    orbeta::Program program(std::move(services));
+    program.Start();
+
+    // A folder of 10,000 memos over many years.
+    for (int i = 0; i < 10000; ++i) {
+        const QDate day = QDate(1990, 1, 1).addDays(i);
+        QFile file(memos + QLatin1Char('/') + orbeta::memoSaveName(day));
+        file.open(QIODevice::WriteOnly);
+        file.write("{\\rtf1 x\\par}");
+    }
+    const QDate smallDay(2030, 3, 3);
+    const QDate largeDay(2030, 3, 4);
+    const QByteArray small = richEditStyleMemo(10 * 1024, 7);
+    const QByteArray large = richEditStyleMemo(1024 * 1024, 8);
+    for (const auto& [day, bytes] : {std::pair{smallDay, small}, std::pair{largeDay, large}}) {
+        QFile file(memos + QLatin1Char('/') + orbeta::memoSaveName(day));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+
+    FirstPaint firstPaint(program);
+    app.installEventFilter(&firstPaint);
+    const auto openTime = [&](QDate day) {
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            program.form1().MonthView1().setValue(day);
+            firstPaint.elapsedMs = -1;
+            firstPaint.clock.start();
+            program.openMemo(day);
+            times.push_back(firstPaint.elapsedMs);
+        }
+        return median(times);
+    };
+    const auto saveTime = [&](QDate day) {
+        QTextDocument document;
+        program.memoFiles().load(day, document);
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            if (!program.memoFiles().save(day, document).ok)
+                std::abort();
+            times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        return median(times);
+    };
+    std::vector<double> boldTimes;
+    int boldDays = 0;
+    for (int i = 0; i < runs * 10; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        boldDays = static_cast<int>(program.memoFiles().daysWithMemos(2010, 6).size());
+        boldTimes.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+
+    const double openSmall = openTime(smallDay);
+    const double openLarge = openTime(largeDay);
+    std::printf("platform: %s, medians of %d runs\n", qPrintable(QGuiApplication::platformName()),
+                runs);
+    std::printf("open 10 KB memo (double-click to painted):  %7.1f ms (target <= 30)\n", openSmall);
+    std::printf("open 1 MB memo (double-click to painted):   %7.1f ms (target <= 300)\n",
+                openLarge);
+    std::printf("save 10 KB memo:                            %7.1f ms\n", saveTime(smallDay));
+    std::printf("save 1 MB memo:                             %7.1f ms (target <= 150)\n",
+                saveTime(largeDay));
+    std::printf("bold days of a month, 10,000 memo files:    %7.3f ms (target <= 10; %d days)\n",
+                median(boldTimes), boldDays);
+    return 0;
+}

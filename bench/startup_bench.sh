@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Start-up time, resident memory and idle wake-ups of orbeta beside a minimal Qt calendar
+# program, side by side over several runs, under Xvfb with a window manager.
+# Usage: bench/startup_bench.sh BUILD_DIR [RUNS]
+set -euo pipefail
+build=$(realpath "$1")
+runs=${2:-11}
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 LC_ALL=C.UTF-8
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+read -r -t 10 display <&"$fd"
+export DISPLAY=":$display"
+openbox --sm-disable >/dev/null 2>&1 &
+sleep 1
+
+probe="$build/bench/window_probe"
+cd "$work"
+for ((i = 0; i < runs; i++)); do
+    # Alternate so both see the same machine; the first, cold run of each is left out.
+    "$probe" Orbeta 83 170 5 "$build/src/orbeta" >>"$work/orbeta.txt"
+    "$probe" Minimal 83 170 5 "$build/bench/minimal_calendar" >>"$work/minimal.txt"
+done
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+report() { # report FILE COLUMN
+    tail -n +2 "$1" | awk -v c="$2" '{print $c}' | median
+}
+printf '%-18s %14s %14s %18s\n' "" "start-up ms" "RSS after 1 s" "wake-ups per s"
+for name in orbeta minimal; do
+    printf '%-18s %14s %11s kB %18s\n' "$name" "$(report "$work/$name.txt" 1)" \
+        "$(report "$work/$name.txt" 2)" "$(report "$work/$name.txt" 3)"
+done
+o=$(report "$work/orbeta.txt" 1) m=$(report "$work/minimal.txt" 1)
+or=$(report "$work/orbeta.txt" 2) mr=$(report "$work/minimal.txt" 2)
+awk -v o="$o" -v m="$m" -v or="$or" -v mr="$mr" 'BEGIN {
+    printf "start-up ratio %.2f (target <= 1.2); memory difference %.1f MB (target <= 8)\n", o / m, (or - mr) / 1024 }'
+echo "($((runs - 1)) runs each after a first cold run, medians)"

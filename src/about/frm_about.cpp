@@ -6,6 +6,7 @@
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
 #include "app/program.h"
+#include "app/program_icon.h"
 #include "resources/layout.h"
 
 #include <QFontMetrics>
@@ -52,13 +53,13 @@ frmAbout::frmAbout(Program& program) : Form(nullptr, kFixedDialog), program_(pro
     using namespace layout::frmAbout;
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Orbeta Information"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/orbeta.png")));
+    setWindowIcon(programIcon());
     setFixedSize(twips::toPixels(kClient));
 
     picIcon_ = new QLabel(this);
     picIcon_->setObjectName(QStringLiteral("picIcon"));
     picIcon_->setGeometry(twips::toPixels(kPicIcon));
-    picIcon_->setPixmap(QPixmap(QStringLiteral(":/icons/orbeta.png")));
+    picIcon_->setPixmap(programIcon().pixmap(32, 32));
     picIcon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon_->setFocusPolicy(Qt::TabFocus);
 

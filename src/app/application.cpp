@@ -2,6 +2,7 @@
 
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
+#include "app/japanese_texts.h"
 
 namespace orbeta {
 
@@ -10,6 +11,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Orbeta"));
     setApplicationVersion(QStringLiteral("1.00"));
     fonts::installJapaneseSubstitutes();
+    installJapaneseQtTexts(*this);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

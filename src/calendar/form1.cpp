@@ -3,6 +3,7 @@
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
 #include "app/program.h"
+#include "app/program_icon.h"
 #include "app/window_position.h"
 #include "calendar/month_view.h"
 #include "calendar/second_ticker.h"
@@ -27,7 +28,7 @@ Form1::Form1(Program& program) : Form(nullptr, kFixedSingleBorder), program_(pro
     using namespace layout::form1;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orbeta"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/orbeta.png")));
+    setWindowIcon(programIcon());
     setFont(fonts::gothic(kWindowFontPoints));
     setGeometry(QRect(twips::toPixels(kClientDesignPosition), twips::toPixels(kClient)));
     setFixedSize(twips::toPixels(kClient));

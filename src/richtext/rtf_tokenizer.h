@@ -44,7 +44,9 @@ class Tokenizer {
 public:
     static constexpr int kMaxKeyword = 32;
 
+    // The tokenizer reads the bytes where they are; they must outlive it.
     explicit Tokenizer(QByteArrayView input) : input_(input) {}
+    explicit Tokenizer(QByteArray&&) = delete;
 
     Token next();
 

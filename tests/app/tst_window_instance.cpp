@@ -1,9 +1,11 @@
 #include "app/form.h"
 #include "app/handler_guard.h"
+#include "app/japanese_texts.h"
 #include "app/platform_choice.h"
 #include "app/window_instance.h"
 #include "support/test_program.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -128,6 +130,14 @@ private Q_SLOTS:
         QVERIFY(after);
         QVERIFY2(shownText.contains(QStringLiteral("disk on fire")), qPrintable(shownText));
         QVERIFY(shownText.startsWith(QStringLiteral("操作を完了できませんでした。")));
+    }
+
+    void qtsOwnTextsAreJapanese() {
+        QVERIFY(orbeta::installJapaneseQtTexts(*qApp));
+        QMessageBox box(QMessageBox::Question, "Orbeta", "?",
+                        QMessageBox::Yes | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("キャンセル"));
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QString("はい(&Y)"));
     }
 
     void waylandSessionsRunOnXWayland_data() {

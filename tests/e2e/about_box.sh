@@ -42,7 +42,7 @@ sleep 0.3
 [ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed"
 xdotool key Escape
 wait_gone "$about"
-kill "$orbeta_pid"
+wmctrl -i -c "$calendar"
 wait_exit "$orbeta_pid"
 
 note "without one"
@@ -59,4 +59,6 @@ for _ in $(seq 50); do [ "$(visible_windows Orbeta)" -eq 1 ] && break; sleep 0.1
 [ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed with the message"
 xdotool key Escape
 wait_gone "$about"
+wmctrl -i -c "$calendar"
+wait_exit "$orbeta_pid"
 note "passed"

@@ -86,9 +86,18 @@ frame_position() {
          END {print ax-rx, ay-ry}' <<<"$info"
 }
 
-# wait_exit PID: waits for the program to end.
+# wait_exit PID: waits for the program to end, and fails unless it ended well (a sanitizer's
+# finding at exit, a leak say, makes the exit status non-zero).
 wait_exit() {
-    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+    local status=0
+    for _ in $(seq 100); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1" || status=$?
+            [ "$status" -eq 0 ] || { cat "$work/orbeta.log" >&2; fail "the program ended with status $status"; }
+            return 0
+        fi
+        sleep 0.1
+    done
     fail "process $1 did not end"
 }
 

@@ -223,7 +223,7 @@ private Q_SLOTS:
     }
 
     void tokenizerSplitsWhatItMeets() {
-        Tokenizer tokens("{\\b1\\fs-24 ab\r\nc\\'8a\\\\\\bin3 {}}\\'zz\\x}");
+        Tokenizer tokens(QByteArrayView("{\\b1\\fs-24 ab\r\nc\\'8a\\\\\\bin3 {}}\\'zz\\x}"));
         QStringList seen;
         for (Token token = tokens.next(); token.type != TokenType::End; token = tokens.next()) {
             switch (token.type) {
@@ -260,7 +260,9 @@ private Q_SLOTS:
     }
 
     void tokenizerClampsAndCutsWithoutFailing() {
-        Tokenizer tokens(QByteArray("\\fs99999999999 \\") + QByteArray(40, 'k') + "1 \\bin10 ab");
+        const QByteArray input =
+            QByteArray("\\fs99999999999 \\") + QByteArray(40, 'k') + "1 \\bin10 ab";
+        Tokenizer tokens(input);
         const Token size = tokens.next();
         QCOMPARE(size.status, TokenStatus::NumberTooLong);
         QCOMPARE(size.parameter, std::numeric_limits<std::int32_t>::max());

@@ -29,10 +29,10 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 report() { # report FILE COLUMN
     tail -n +2 "$1" | awk -v c="$2" '{print $c}' | median
 }
-printf '%-18s %14s %14s %18s\n' "" "start-up ms" "RSS after 1 s" "wake-ups per s"
+printf '%-10s %12s %16s %22s %22s\n' "" "start-up ms" "RSS after 1 s" "wake-ups/s (threads)" "wake-ups/s (main)"
 for name in orbeta minimal; do
-    printf '%-18s %14s %11s kB %18s\n' "$name" "$(report "$work/$name.txt" 1)" \
-        "$(report "$work/$name.txt" 2)" "$(report "$work/$name.txt" 3)"
+    printf '%-10s %12s %13s kB %22s %22s\n' "$name" "$(report "$work/$name.txt" 1)" \
+        "$(report "$work/$name.txt" 2)" "$(report "$work/$name.txt" 3)" "$(report "$work/$name.txt" 4)"
 done
 o=$(report "$work/orbeta.txt" 1) m=$(report "$work/minimal.txt" 1)
 or=$(report "$work/orbeta.txt" 2) mr=$(report "$work/minimal.txt" 2)

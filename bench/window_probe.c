@@ -1,7 +1,7 @@
 /* Starts a program and reports, in milliseconds from the start, when its window named NAME is
  * mapped and painted: the pixel at X,Y of the window (the clock's black background) has turned
  * black. Then it reports the program's resident memory after one idle second and how often its
- * threads wake up while idle. Usage: window_probe NAME X Y IDLE_SECONDS program [arguments] */
+ * threads, all of them and the main one, wake up while idle. Usage: window_probe NAME X Y IDLE_SECONDS program [arguments] */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -60,6 +60,12 @@ static long status_value(pid_t pid, const char *task, const char *field) {
 }
 
 /* Context switches of all the process's threads: each voluntary one is a wake-up. */
+static long main_thread_wakeups(pid_t pid) {
+    char task[32];
+    snprintf(task, sizeof task, "%d", (int)pid);
+    return status_value(pid, task, "voluntary_ctxt_switches:");
+}
+
 static long wakeups(pid_t pid) {
     char path[64];
     snprintf(path, sizeof path, "/proc/%d/task", (int)pid);
@@ -121,9 +127,12 @@ int main(int argc, char **argv) {
     usleep(1000000);
     long rss = status_value(pid, NULL, "VmRSS:");
     long before = wakeups(pid);
+    long mainBefore = main_thread_wakeups(pid);
     usleep((useconds_t)idle * 1000000);
     long after = wakeups(pid);
-    printf("%.1f %ld %.2f\n", shown, rss, idle > 0 ? (double)(after - before) / idle : 0.0);
+    long mainAfter = main_thread_wakeups(pid);
+    printf("%.1f %ld %.2f %.2f\n", shown, rss, idle > 0 ? (double)(after - before) / idle : 0.0,
+           idle > 0 ? (double)(mainAfter - mainBefore) / idle : 0.0);
     kill(pid, SIGTERM);
     waitpid(pid, NULL, 0);
     XCloseDisplay(display);

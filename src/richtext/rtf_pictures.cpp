@@ -1,6 +1,7 @@
 #include "richtext/rtf_pictures.h"
 
 #include "resources/twips.h"
+#include "richtext/rtf_tokenizer.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -19,16 +20,6 @@ namespace {
 
 // Pictures beyond this are left out rather than kept in memory.
 constexpr qsizetype kMaxPictureBytes = 64 * 1024 * 1024;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 PictureKind kindOf(const QByteArray& bytes) {
     if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
@@ -52,7 +43,7 @@ void PictureData::addHex(QByteArrayView text) {
     if (bytes.size() >= kMaxPictureBytes)
         return;
     for (const char c : text) {
-        const int value = hexValue(c);
+        const int value = hexDigitValue(c);
         if (value < 0)
             continue;
         if (pendingNibble_ < 0) {

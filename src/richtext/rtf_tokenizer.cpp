@@ -14,16 +14,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes that end a run of text.
 constexpr bool endsText(char c) {
     return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n';
@@ -76,8 +66,8 @@ Token Tokenizer::controlSequence(qsizetype start) {
     if (!isLetter(first)) {
         ++position_;
         if (first == '\'') {
-            const int high = position_ < size ? hexValue(data[position_]) : -1;
-            const int low = position_ + 1 < size ? hexValue(data[position_ + 1]) : -1;
+            const int high = position_ < size ? hexDigitValue(data[position_]) : -1;
+            const int low = position_ + 1 < size ? hexDigitValue(data[position_ + 1]) : -1;
             if (high < 0 || low < 0) {
                 token.type = TokenType::ControlSymbol;
                 token.symbol = '\'';

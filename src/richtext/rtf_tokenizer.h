@@ -39,6 +39,17 @@ struct Token {
     qsizetype offset = 0;  // where the token starts in the input
 };
 
+// The value of a hexadecimal digit, or -1.
+constexpr int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Pull tokenizer: bytes in, tokens out, nothing known of what they mean.
 class Tokenizer {
 public:

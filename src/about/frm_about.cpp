@@ -32,11 +32,15 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, twips::Rec
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(twips::toPixels(place));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    // The substitutes of the Japanese fonts set Latin text a little wider than the originals:
-    // a text that would be cut off is set a little smaller instead.
+    // The substitutes of the Japanese fonts set Latin text a little wider and taller than the
+    // originals: a text that would be cut off is set a little smaller instead.
     QFont font = fonts::pGothic(points);
-    const int room = label->width();
-    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 6)
+    const auto fits = [&](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        return metrics.horizontalAdvance(text) <= label->width() &&
+               metrics.height() <= label->height();
+    };
+    while (!fits(font) && font.pointSizeF() > 6)
         font.setPointSizeF(font.pointSizeF() - 0.25);
     label->setFont(font);
     if (black) {

@@ -34,7 +34,6 @@ Form2::Form2(Program& program) : Form(nullptr, kSizableBorder), program_(program
 
     richTextBox1_ = new RichTextBox(this);
     richTextBox1_->setFont(fonts::pGothic(kRichTextBox1FontPoints));
-    richTextBox1_->document()->setDefaultFont(fonts::pGothic(kRichTextBox1FontPoints));
     richTextBox1_->setGeometry(rect());
     connect(richTextBox1_, &RichTextBox::mouseDown, this, &Form2::richTextBoxMouseDown);
 

@@ -15,7 +15,7 @@ open_about() {
     local x y
     read -r x y < <(client_position "$calendar")
     xdotool mousemove --sync $((x + 80)) $((y + 90)) click 3
-    sleep 0.4
+    wait_popup
     xdotool key --delay 80 Down Down Return
     about=$(wait_window "Orbeta Information")
     sleep 0.3

@@ -37,15 +37,7 @@ before=$(md5sum <"$settings")
 drag_window "$wid" -60 80
 read -r x y < <(client_position "$wid")
 xdotool mousemove --sync $((x + 80)) $((y + 90)) click 3
-menu=""
-for _ in $(seq 50); do
-    menu=$(xdotool search --onlyvisible --class orbeta 2>/dev/null | while read -r id; do
-        [ "$id" != "$wid" ] && xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
-    done | head -n 1) || true
-    [ -n "$menu" ] && break
-    sleep 0.1
-done
-[ -n "$menu" ] || fail "right click over the calendar opened no menu"
+wait_popup
 xdotool key x
 wait_exit "$orbeta_pid"
 [ "$(md5sum <"$settings")" = "$before" ] || fail "ending through the menu changed the settings"

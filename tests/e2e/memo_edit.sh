@@ -40,7 +40,7 @@ open_memo() {
 # menu_item N: right-click in the memo and choose the N-th item (1 保存終了, 2 終了).
 menu_item() {
     xdotool mousemove --sync $((mx + 100)) $((my + 60)) click 3
-    sleep 0.4
+    wait_popup
     xdotool key --delay 80 $(for _ in $(seq "$1"); do printf 'Down '; done) Return
     wait_gone "$memo"
 }

@@ -17,13 +17,13 @@ pids=()
 
 cleanup() {
     local status=$?
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    # The screen as it was, taken while the X server still runs.
     if [ $status -ne 0 ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
         import -window root "$work/failure.png" 2>/dev/null && echo "screen at failure: $work/failure.png"
-    else
-        rm -rf "$work"
     fi
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    [ $status -ne 0 ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -113,6 +113,19 @@ drag_window() {
     sleep 0.2
     xdotool mouseup 1
     sleep 0.3
+}
+
+# wait_popup: waits until one of the program's popup menus is on the screen.
+wait_popup() {
+    local found
+    for _ in $(seq 50); do
+        found=$(xdotool search --onlyvisible --class orbeta 2>/dev/null | while read -r id; do
+            xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
+        done | head -n 1) || true
+        [ -n "$found" ] && return 0
+        sleep 0.1
+    done
+    fail "no menu appeared"
 }
 
 stored() { # stored SECTION KEY

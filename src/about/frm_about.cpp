@@ -7,6 +7,7 @@
 #include "app/japanese_fonts.h"
 #include "app/program.h"
 #include "app/program_icon.h"
+#include "app/version.h"
 #include "resources/layout.h"
 
 #include <QFontMetrics>
@@ -69,8 +70,8 @@ frmAbout::frmAbout(Program& program) : Form(nullptr, kFixedDialog), program_(pro
 
     label(this, "lblTitle", QStringLiteral("Orbeta for Windows95/98/NT"), kLblTitle,
           kLblTitleFontPoints, true);
-    label(this, "lblVersion", QStringLiteral("Version 1.00"), kLblVersion, kLblVersionFontPoints,
-          false);
+    label(this, "lblVersion", QStringLiteral("Version ") + version::shown(), kLblVersion,
+          kLblVersionFontPoints, false);
     label(this, "lblDescription", QStringLiteral("Copyright (C) The Orbeta authors"),
           kLblDescription, kLblDescriptionFontPoints, true);
     label(this, "Label1", QStringLiteral("E-Mail : orbeta@example.org"), kLabel1, kLabel1FontPoints,

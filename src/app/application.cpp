@@ -3,13 +3,14 @@
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
 #include "app/japanese_texts.h"
+#include "app/version.h"
 
 namespace orbeta {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Orbeta"));
     setOrganizationName(QStringLiteral("Orbeta"));
-    setApplicationVersion(QStringLiteral("1.00"));
+    setApplicationVersion(version::shown());
     fonts::installJapaneseSubstitutes();
     installJapaneseQtTexts(*this);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/twips.h"
+#include "app/twips.h"
 
 #include <QSettings>
 #include <QString>

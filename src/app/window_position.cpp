@@ -1,7 +1,7 @@
 #include "app/window_position.h"
 
 #include "app/position_store.h"
-#include "resources/twips.h"
+#include "app/twips.h"
 
 #include <QWidget>
 

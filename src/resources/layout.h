@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/twips.h"
+#include "app/twips.h"
 
 // Every window's design geometry, in twips, and its fonts, in points.
 namespace orbeta::layout {

@@ -9,67 +9,49 @@ namespace orbeta::rtf {
 namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
+constexpr std::size_t kUtf16Units = 0x10000; // one entry for each UTF-16 code unit
+constexpr std::size_t kBytePairs = 0x10000;  // one entry for each lead and trail byte
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
+struct CodePageName {
+    int codePage;
+    const char* iconvName;
+};
+constexpr CodePageName kCodePageNames[] = {
+    {437, "CP437"},
+    {850, "CP850"},
+    {852, "CP852"},
+    {866, "CP866"},
+    {874, "CP874"},
+    {932, "CP932"},
+    {936, "CP936"},
+    {949, "CP949"},
+    {950, "CP950"},
+    {1250, "CP1250"},
+    {1251, "CP1251"},
+    {1252, "CP1252"},
+    {1253, "CP1253"},
+    {1254, "CP1254"},
+    {1255, "CP1255"},
+    {1256, "CP1256"},
+    {1257, "CP1257"},
+    {1258, "CP1258"},
+    {1361, "JOHAB"},
+    {10000, "MACINTOSH"},
+    {10001, "CP932"},
+    {10007, "MAC-CYRILLIC"},
+    {10029, "MAC-CENTRALEUROPE"},
+    {20127, "ASCII"},
+    {20932, "EUC-JP"},
+    {28591, "ISO-8859-1"},
+    {65001, "UTF-8"},
+};
+
 const char* iconvName(int codePage) {
-    switch (codePage) {
-    case 437:
-        return "CP437";
-    case 850:
-        return "CP850";
-    case 852:
-        return "CP852";
-    case 866:
-        return "CP866";
-    case 874:
-        return "CP874";
-    case 932:
-        return "CP932";
-    case 936:
-        return "CP936";
-    case 949:
-        return "CP949";
-    case 950:
-        return "CP950";
-    case 1250:
-        return "CP1250";
-    case 1251:
-        return "CP1251";
-    case 1252:
-        return "CP1252";
-    case 1253:
-        return "CP1253";
-    case 1254:
-        return "CP1254";
-    case 1255:
-        return "CP1255";
-    case 1256:
-        return "CP1256";
-    case 1257:
-        return "CP1257";
-    case 1258:
-        return "CP1258";
-    case 1361:
-        return "JOHAB";
-    case 10000:
-        return "MACINTOSH";
-    case 10001:
-        return "CP932";
-    case 10007:
-        return "MAC-CYRILLIC";
-    case 10029:
-        return "MAC-CENTRALEUROPE";
-    case 20127:
-        return "ASCII";
-    case 20932:
-        return "EUC-JP";
-    case 28591:
-        return "ISO-8859-1";
-    case 65001:
-        return "UTF-8";
-    default:
-        return nullptr;
-    }
+    for (const CodePageName& entry : kCodePageNames)
+        if (entry.codePage == codePage)
+            return entry.iconvName;
+    return nullptr;
 }
 
 bool isLead(int codePage, int byte) {
@@ -118,61 +100,31 @@ void convert(iconv_t converter, QByteArrayView in, QString& out) {
                static_cast<qsizetype>(sizeof(char16_t)));
 }
 
+// The code page of each font character set (\fcharsetN) RTF writers use.
+struct CharsetCodePage {
+    int charset;
+    int codePage;
+};
+constexpr CharsetCodePage kCharsetCodePages[] = {
+    {0, 1252},   {2, 1252}, // Symbol: its glyphs sit on the Latin positions
+    {77, 10000}, {78, 10001}, {89, 10007}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+    {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257},
+    {204, 1251}, {222, 874},  {238, 1250}, {254, 437},  {255, 850},
+};
+
 } // namespace
 
 int codePageOfCharset(int charset) {
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 2:
-        return 1252; // Symbol: its glyphs sit on the Latin positions
-    case 77:
-        return 10000;
-    case 78:
-        return 10001;
-    case 89:
-        return 10007;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 130:
-        return 1361;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0;
-    }
+    for (const CharsetCodePage& entry : kCharsetCodePages)
+        if (entry.charset == charset)
+            return entry.codePage;
+    return 0;
 }
 
 CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage) {
     const char* name = iconvName(codePage);
     if (!name) {
-        codePage_ = 1252;
+        codePage_ = kWindowsLatin;
         name = "CP1252";
     }
     doubleByte_ = isDoubleByteCodePage(codePage_);
@@ -194,7 +146,7 @@ CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage) {
             one.size() == 1 ? one.at(0).unicode() : kReplacement;
     }
     if (leadTable_)
-        pairs_.assign(0x10000, 0);
+        pairs_.assign(kBytePairs, 0);
     if (doubleByte_)
         converter_ = converter == kNoConverter ? nullptr : converter;
     else if (converter != kNoConverter)
@@ -274,7 +226,7 @@ CodePageDecoder& CodePageDecoders::get(int codePage) {
     return *decoders_.back();
 }
 
-ShiftJisEncoder::ShiftJisEncoder() : known_(0x10000, 0) {
+ShiftJisEncoder::ShiftJisEncoder() : known_(kUtf16Units, 0) {
     const iconv_t converter = iconv_open("CP932", "UTF-16LE");
     converter_ = converter == kNoConverter ? nullptr : converter;
 }

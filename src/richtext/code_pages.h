@@ -11,7 +11,23 @@
 
 namespace orbeta::rtf {
 
-inline constexpr int kShiftJis = 932; // Windows-31J: Shift_JIS with Microsoft's and NEC's rows
+inline constexpr int kShiftJis = 932;      // Windows-31J: Shift_JIS with Microsoft's and NEC's rows
+inline constexpr int kWindowsLatin = 1252; // \ansi, and the fallback for what is unknown
+inline constexpr int kMacRoman = 10000;    // \mac
+inline constexpr int kDosUnitedStates = 437;
+inline constexpr int kDosLatin = 850;
+inline constexpr int kHighestCodePage = 65535;
+
+// \fcharset1: "the system's default set", which says nothing about the bytes.
+inline constexpr int kCharsetDefault = 1;
+
+// Windows language identifiers, as \deflangN writes them.
+inline constexpr int kLanguageEnglishUs = 1033;
+inline constexpr int kLanguageJapanese = 1041;
+
+constexpr bool isCodePageNumber(int value) {
+    return value > 0 && value <= kHighestCodePage;
+}
 
 // The Windows code page of an RTF font character set (\fcharsetN); 0 when the set names none.
 int codePageOfCharset(int charset);
@@ -50,6 +66,14 @@ public:
 
 private:
     std::vector<std::unique_ptr<CodePageDecoder>> decoders_;
+};
+
+// What decoding text of one reading needs: the decoders, the document's code page and its
+// default font (\deff), whose code page holds for text without a font of its own.
+struct CodePages {
+    CodePageDecoders decoders;
+    int documentCodePage = kWindowsLatin;
+    int defaultFont = -1;
 };
 
 // Code page 932 bytes of a character, for writers that want a fallback beside Unicode. Answers

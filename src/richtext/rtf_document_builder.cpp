@@ -1,8 +1,11 @@
 #include "richtext/rtf_document_builder.h"
 
-#include "resources/twips.h"
+#include "app/twips.h"
+#include "richtext/rtf_char_formats.h"
+#include "richtext/rtf_pictures.h"
 
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
 
@@ -13,79 +16,61 @@ namespace orbeta::rtf {
 
 namespace {
 
-// Indents of list levels, in twips, as office programs lay them out.
-constexpr int kListIndentStep = 600;
-
-double pixelsOf(int twipsValue) {
-    return static_cast<double>(twipsValue) / twips::kPerPixel;
-}
-
-QTextListFormat::Style listStyle(ListKind kind) {
-    switch (kind) {
-    case ListKind::Bullet:
-        return QTextListFormat::ListDisc;
-    case ListKind::Decimal:
-        return QTextListFormat::ListDecimal;
-    case ListKind::LowerAlpha:
-        return QTextListFormat::ListLowerAlpha;
-    case ListKind::UpperAlpha:
-        return QTextListFormat::ListUpperAlpha;
-    case ListKind::LowerRoman:
-        return QTextListFormat::ListLowerRoman;
-    case ListKind::UpperRoman:
-        return QTextListFormat::ListUpperRoman;
-    case ListKind::None:
-        break;
-    }
-    return QTextListFormat::ListStyleUndefined;
-}
+constexpr double kRtfDefaultPoints = 12; // text without \fs
+constexpr int kMaxListIndent = 9;
+constexpr double kCellPadding = 2;
+constexpr int kMaxColumns = RowDefinition::kMaxCells;
 
 int listIndentOf(const ParaState& para) {
     if (para.listOverride > 0)
-        return std::clamp(para.listLevel + 1, 1, 9);
+        return std::clamp(para.listLevel + 1, 1, kMaxListIndent);
     const double levels = static_cast<double>(para.leftIndent) / kListIndentStep;
-    return std::clamp(static_cast<int>(std::lround(levels)), 1, 9);
+    return std::clamp(static_cast<int>(std::lround(levels)), 1, kMaxListIndent);
 }
 
 QTextBlockFormat blockFormatOf(const ParaState& para) {
     QTextBlockFormat format;
     if (para.alignmentSet)
         format.setAlignment(para.alignment);
-    if (para.list == ListKind::None) {
+    if (!para.isListItem()) {
         if (para.leftIndent != 0)
-            format.setLeftMargin(pixelsOf(para.leftIndent));
+            format.setLeftMargin(twips::toExactPixels(para.leftIndent));
         if (para.firstLineIndent != 0)
-            format.setTextIndent(pixelsOf(para.firstLineIndent));
+            format.setTextIndent(twips::toExactPixels(para.firstLineIndent));
     }
     if (para.rightIndent != 0)
-        format.setRightMargin(pixelsOf(para.rightIndent));
+        format.setRightMargin(twips::toExactPixels(para.rightIndent));
     if (para.spaceBefore != 0)
-        format.setTopMargin(pixelsOf(para.spaceBefore));
+        format.setTopMargin(twips::toExactPixels(para.spaceBefore));
     if (para.spaceAfter != 0)
-        format.setBottomMargin(pixelsOf(para.spaceAfter));
-    if (para.lineSpacing != 0) {
-        if (para.lineMultiple && para.lineSpacing > 0)
-            format.setLineHeight(para.lineSpacing * 100.0 / 240.0,
-                                 QTextBlockFormat::ProportionalHeight);
-        else if (para.lineSpacing > 0)
-            format.setLineHeight(pixelsOf(para.lineSpacing), QTextBlockFormat::MinimumHeight);
-        else
-            format.setLineHeight(pixelsOf(-para.lineSpacing), QTextBlockFormat::FixedHeight);
-    }
+        format.setBottomMargin(twips::toExactPixels(para.spaceAfter));
+    applyLineSpacing(para.lineSpacing, format);
     return format;
 }
 
 } // namespace
 
-void DocumentBuilder::insertText(const QString& text, const QTextCharFormat& format,
-                                 const ParaState& para) {
+void DocumentBuilder::text(const QString& text, const CharState& chr, const ParaState& para) {
     openParagraph(para);
-    cursor_.insertText(text, format);
+    cursor_.insertText(text, formats_.format(chr));
 }
 
-void DocumentBuilder::insertImage(const QTextImageFormat& format, const ParaState& para) {
+void DocumentBuilder::picture(const PictureData& picture, const ParaState& para) {
+    const std::optional<QTextImageFormat> format = placePicture(picture, *cursor_.document());
+    if (!format)
+        return;
     openParagraph(para);
-    cursor_.insertImage(format);
+    cursor_.insertImage(*format);
+}
+
+void DocumentBuilder::defaultFont(const QString& family) {
+    if (pasting_)
+        return;
+    QFont font = cursor_.document()->defaultFont();
+    if (!family.isEmpty())
+        font.setFamilies({family});
+    font.setPointSizeF(kRtfDefaultPoints);
+    cursor_.document()->setDefaultFont(font);
 }
 
 void DocumentBuilder::endParagraph(const ParaState& para) {
@@ -114,10 +99,10 @@ void DocumentBuilder::endRow() {
     paragraphPending_ = false;
 }
 
-void DocumentBuilder::finish(const ParaState& para, bool formatOpenParagraph) {
+void DocumentBuilder::finish(const ParaState& para) {
     if (table_ && !para.inTable)
         leaveTable();
-    if (formatOpenParagraph && !paragraphPending_ && !table_)
+    if (!pasting_ && !paragraphPending_ && !table_)
         formatBlock(para);
 }
 
@@ -148,7 +133,7 @@ void DocumentBuilder::enterTable() {
         const int columns =
             std::clamp(static_cast<int>(rowDefinition_.cells.size()), 1, kMaxColumns);
         QTextTableFormat format;
-        format.setCellPadding(2);
+        format.setCellPadding(kCellPadding);
         format.setBorder(1);
         format.setBorderCollapse(true);
         table_ = cursor_.insertTable(1, columns, format);
@@ -207,7 +192,7 @@ void DocumentBuilder::applyMerges() {
 
 void DocumentBuilder::formatBlock(const ParaState& para) {
     cursor_.setBlockFormat(blockFormatOf(para));
-    if (para.list == ListKind::None) {
+    if (!para.isListItem()) {
         oldStyleList_ = nullptr;
         return;
     }
@@ -216,7 +201,7 @@ void DocumentBuilder::formatBlock(const ParaState& para) {
         return;
     }
     QTextListFormat format;
-    format.setStyle(listStyle(para.list));
+    format.setStyle(para.list);
     format.setIndent(listIndentOf(para));
     QTextList* created = cursor_.createList(format);
     if (para.listOverride > 0)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "richtext/rtf_state.h"
+#include "richtext/rtf_read_sink.h"
 
 #include <QTextCursor>
 
@@ -14,34 +14,23 @@ class QTextTable;
 
 namespace orbeta::rtf {
 
-// One table row as \trowd ... \cellxN describes it.
-struct RowDefinition {
-    struct Cell {
-        bool mergeFirst = false;    // \clmgf
-        bool mergeNext = false;     // \clmrg
-        bool verticalFirst = false; // \clvmgf
-        bool verticalNext = false;  // \clvmrg
-    };
-    std::vector<Cell> cells;
-};
+class CharFormats;
 
-// Builds the document from what the reader hands it: text runs, paragraph ends, table cells,
-// pictures. It keeps RTF's notion that \par ends a paragraph, so the mark that ends the last
-// paragraph opens no new one.
-class DocumentBuilder {
+// Builds the document at a cursor from what the reader hands it.
+class DocumentBuilder final : public ReadSink {
 public:
-    static constexpr int kMaxColumns = 63;
+    // `pasting`: inserting into a document that has its own default font, which stays.
+    DocumentBuilder(QTextCursor& cursor, const CharFormats& formats, bool pasting)
+        : cursor_(cursor), formats_(formats), pasting_(pasting) {}
 
-    explicit DocumentBuilder(QTextCursor& cursor) : cursor_(cursor) {}
-
-    void insertText(const QString& text, const QTextCharFormat& format, const ParaState& para);
-    void insertImage(const QTextImageFormat& format, const ParaState& para);
-    void endParagraph(const ParaState& para);
-    void endCell(const ParaState& para);
-    void endRow();
-    void setRowDefinition(const RowDefinition& row) { rowDefinition_ = row; }
-    // Gives the last paragraph its properties when it was not ended by \par.
-    void finish(const ParaState& para, bool formatOpenParagraph);
+    void text(const QString& text, const CharState& chr, const ParaState& para) override;
+    void picture(const PictureData& picture, const ParaState& para) override;
+    void endParagraph(const ParaState& para) override;
+    void endCell(const ParaState& para) override;
+    void endRow() override;
+    void rowDefinition(const RowDefinition& row) override { rowDefinition_ = row; }
+    void defaultFont(const QString& family) override;
+    void finish(const ParaState& para) override;
 
 private:
     void openParagraph(const ParaState& para);
@@ -52,6 +41,8 @@ private:
     QTextList* listFor(const ParaState& para);
 
     QTextCursor& cursor_;
+    const CharFormats& formats_;
+    const bool pasting_;
     bool paragraphPending_ = false;
 
     QTextTable* table_ = nullptr;
@@ -62,7 +53,7 @@ private:
     bool inCell_ = false;
     std::vector<int> verticalStart_;
 
-    std::map<std::tuple<int, int, ListKind>, QTextList*> numberedLists_;
+    std::map<std::tuple<int, int, QTextListFormat::Style>, QTextList*> numberedLists_;
     QTextList* oldStyleList_ = nullptr;
     ParaState oldStyleListPara_;
 };

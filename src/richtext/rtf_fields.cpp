@@ -75,4 +75,30 @@ QString hyperlinkInstruction(const QString& target) {
     return QStringLiteral("HYPERLINK \"%1\"").arg(quotable);
 }
 
+void Fields::addInstruction(const QString& text) {
+    if (!open_.empty())
+        open_.back().instruction += text;
+}
+
+void Fields::instructionEnded() {
+    if (!open_.empty())
+        open_.back().target = hyperlinkTarget(open_.back().instruction.trimmed());
+}
+
+int Fields::resultStarted() {
+    if (open_.empty() || open_.back().target.isEmpty())
+        return -1;
+    links_.append(open_.back().target);
+    return static_cast<int>(links_.size() - 1);
+}
+
+void Fields::closeDeeperThan(std::size_t depth) {
+    while (!open_.empty() && open_.back().depth > depth)
+        open_.pop_back();
+}
+
+QString Fields::link(int link) const {
+    return link >= 0 && link < links_.size() ? links_.at(link) : QString();
+}
+
 } // namespace orbeta::rtf

@@ -6,6 +6,7 @@
 namespace orbeta::rtf {
 
 // What a control word does to the reader's state.
+// What a control word is; the reader hands each kind to its own handler.
 enum class KeywordKind : std::uint8_t {
     Flag,        // sets something; the parameter, if any, is ignored
     Toggle,      // on, or off with parameter 0
@@ -244,12 +245,19 @@ enum class Kw : std::uint16_t {
     zwnbo,
     chdate,
     chtime,
+    Count // not a word: the number of ids; new words go above
 };
 
 struct Keyword {
     std::string_view name;
     KeywordKind kind;
     Kw id;
+    int defaultParameter; // what a word written without a number means: 1 (on) for toggles
+
+    // The word's number as written, or its default.
+    int parameter(bool hasParameter, int written) const {
+        return hasParameter ? written : defaultParameter;
+    }
 };
 
 // The control word of that name; kind Flag and id Unknown for a word the program does not know.

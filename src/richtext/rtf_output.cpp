@@ -5,6 +5,19 @@
 
 namespace orbeta::rtf {
 
+RtfOutput& RtfOutput::operator=(RtfOutput&& other) noexcept {
+    if (this == &other)
+        return *this;
+    buffer_ = std::exchange(other.buffer_, QByteArray());
+    sink_ = std::exchange(other.sink_, nullptr);
+    failed_ = std::exchange(other.failed_, false);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+    lineLength_ = std::exchange(other.lineLength_, 0);
+    afterWord_ = std::exchange(other.afterWord_, false);
+    return *this;
+}
+
 void RtfOutput::grow(qsizetype more) {
     capacity_ = std::max<qsizetype>({4096, capacity_ * 2, size_ + more});
     buffer_.resize(capacity_); // new bytes stay uninitialised; large blocks are remapped

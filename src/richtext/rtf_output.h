@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace orbeta::rtf {
 
@@ -20,6 +21,11 @@ public:
     RtfOutput() = default;
     // Hands its bytes to `sink` as they pile up, so a large document is never held whole.
     explicit RtfOutput(QIODevice* sink) : sink_(sink) {}
+    // A moved-from output is empty, with no sink, as a new one.
+    RtfOutput(RtfOutput&& other) noexcept { *this = std::move(other); }
+    RtfOutput& operator=(RtfOutput&& other) noexcept;
+    RtfOutput(const RtfOutput&) = delete;
+    RtfOutput& operator=(const RtfOutput&) = delete;
     // Writes what is held to the sink; false once the sink has failed.
     bool flush();
     void flushIfLarge() {

@@ -1,6 +1,6 @@
 #include "richtext/rtf_pictures.h"
 
-#include "resources/twips.h"
+#include "app/twips.h"
 #include "richtext/rtf_tokenizer.h"
 
 #include <QBuffer>
@@ -20,6 +20,11 @@ namespace {
 
 // Pictures beyond this are left out rather than kept in memory.
 constexpr qsizetype kMaxPictureBytes = 64 * 1024 * 1024;
+// Sizes beyond these are damage; they are cut to them.
+constexpr int kMaxPictureNumber = 1 << 24;
+constexpr int kMaxGoalTwips = 4 * 31680; // 88 inches
+constexpr int kMaxScalePercent = 10000;
+constexpr double kFullScale = 100.0; // percent
 
 PictureKind kindOf(const QByteArray& bytes) {
     if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
@@ -38,6 +43,38 @@ QSize imageSize(const QByteArray& bytes) {
 }
 
 } // namespace
+
+void PictureData::word(Kw word, int value) {
+    const int number = std::clamp(value, 0, kMaxPictureNumber);
+    switch (word) {
+    case Kw::pngblip:
+        kind = PictureKind::Png;
+        break;
+    case Kw::jpegblip:
+        kind = PictureKind::Jpeg;
+        break;
+    case Kw::picw:
+        pixelWidth = number;
+        break;
+    case Kw::pich:
+        pixelHeight = number;
+        break;
+    case Kw::picwgoal:
+        goalWidth = std::min(number, kMaxGoalTwips);
+        break;
+    case Kw::pichgoal:
+        goalHeight = std::min(number, kMaxGoalTwips);
+        break;
+    case Kw::picscalex:
+        scaleX = number;
+        break;
+    case Kw::picscaley:
+        scaleY = number;
+        break;
+    default:
+        break;
+    }
+}
 
 void PictureData::addHex(QByteArrayView text) {
     if (bytes.size() >= kMaxPictureBytes)
@@ -76,11 +113,12 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
     format.setName(name);
 
     const double width =
-        picture.goalWidth > 0 ? picture.goalWidth / double{twips::kPerPixel} : natural.width();
+        picture.goalWidth > 0 ? twips::toExactPixels(picture.goalWidth) : natural.width();
     const double height =
-        picture.goalHeight > 0 ? picture.goalHeight / double{twips::kPerPixel} : natural.height();
-    const double shownWidth = width * std::clamp(picture.scaleX, 1, 10000) / 100.0;
-    const double shownHeight = height * std::clamp(picture.scaleY, 1, 10000) / 100.0;
+        picture.goalHeight > 0 ? twips::toExactPixels(picture.goalHeight) : natural.height();
+    const double shownWidth = width * std::clamp(picture.scaleX, 1, kMaxScalePercent) / kFullScale;
+    const double shownHeight =
+        height * std::clamp(picture.scaleY, 1, kMaxScalePercent) / kFullScale;
     if (std::fabs(shownWidth - natural.width()) >= 0.5 ||
         std::fabs(shownHeight - natural.height()) >= 0.5) {
         format.setWidth(shownWidth);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/rtf_keywords.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QSize>
@@ -25,6 +27,7 @@ struct PictureData {
     int scaleX = 100;    // \picscalex, percent
     int scaleY = 100;
 
+    void word(Kw word, int value); // \pngblip, \picw, \picwgoal, ...
     void addHex(QByteArrayView text);
     void addBinary(QByteArrayView data);
 

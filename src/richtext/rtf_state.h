@@ -1,6 +1,9 @@
 #pragma once
 
+#include "richtext/rtf_vocabulary.h"
+
 #include <QTextCharFormat>
+#include <QTextListFormat>
 
 #include <cstdint>
 
@@ -29,16 +32,9 @@ struct CharState {
     int associatedHalfPoints = 0;
 
     bool operator==(const CharState&) const = default;
-};
 
-enum class ListKind : std::uint8_t {
-    None,
-    Bullet,
-    Decimal,
-    LowerAlpha,
-    UpperAlpha,
-    LowerRoman,
-    UpperRoman
+    // The properties that hold for the text: in double-byte text the associated ones come first.
+    CharState effective() const;
 };
 
 // Paragraph properties of the group being read; distances in twips.
@@ -50,14 +46,29 @@ struct ParaState {
     int firstLineIndent = 0;
     int spaceBefore = 0;
     int spaceAfter = 0;
-    int lineSpacing = 0;       // \sl: 0 single, > 0 at least, < 0 exactly
-    bool lineMultiple = false; // \slmult1: \sl is in 240ths of a line
+    LineSpacing lineSpacing;
     bool inTable = false;
-    ListKind list = ListKind::None;
+    QTextListFormat::Style list = QTextListFormat::ListStyleUndefined; // undefined: no list
     int listOverride = 0; // \ls; 0 for the old \pn numbering
     int listLevel = 0;
 
+    bool isListItem() const { return list != QTextListFormat::ListStyleUndefined; }
     bool operator==(const ParaState&) const = default;
 };
+
+inline CharState CharState::effective() const {
+    if (!doubleByteText)
+        return *this;
+    CharState text = *this;
+    if (associatedBold >= 0)
+        text.bold = associatedBold != 0;
+    if (associatedItalic >= 0)
+        text.italic = associatedItalic != 0;
+    if (associatedFont >= 0)
+        text.font = associatedFont;
+    if (associatedHalfPoints > 0)
+        text.halfPoints = associatedHalfPoints;
+    return text;
+}
 
 } // namespace orbeta::rtf

@@ -51,40 +51,51 @@ Token Tokenizer::next() {
 }
 
 Token Tokenizer::controlSequence(qsizetype start) {
-    const char* data = input_.data();
-    const qsizetype size = input_.size();
     Token token;
     token.offset = start;
     position_ = start + 1;
-    if (position_ >= size) { // a lone backslash at the very end
+    if (position_ >= input_.size()) { // a lone backslash at the very end
         token.type = TokenType::ControlSymbol;
         token.symbol = '\\';
         return token;
     }
-
-    const char first = data[position_];
+    const char first = input_[position_];
     if (!isLetter(first)) {
         ++position_;
-        if (first == '\'') {
-            const int high = position_ < size ? hexDigitValue(data[position_]) : -1;
-            const int low = position_ + 1 < size ? hexDigitValue(data[position_ + 1]) : -1;
-            if (high < 0 || low < 0) {
-                token.type = TokenType::ControlSymbol;
-                token.symbol = '\'';
-                token.status = TokenStatus::BadHex;
-                return token;
-            }
-            position_ += 2;
-            token.type = TokenType::HexByte;
-            token.byte = static_cast<std::uint8_t>(high * 16 + low);
-            return token;
-        }
-        token.type = TokenType::ControlSymbol;
-        // A backslash before a line end is a paragraph mark.
-        token.symbol = (first == '\r' || first == '\n') ? '\n' : first;
+        controlSymbol(first, token);
         return token;
     }
+    controlWord(token);
+    if (position_ < input_.size() && input_[position_] == ' ')
+        ++position_; // the delimiting blank belongs to the word
+    if (token.word == "bin" && token.hasParameter)
+        binaryData(token);
+    return token;
+}
 
+void Tokenizer::controlSymbol(char symbol, Token& token) {
+    token.type = TokenType::ControlSymbol;
+    if (symbol == '\'') {
+        const qsizetype size = input_.size();
+        const int high = position_ < size ? hexDigitValue(input_[position_]) : -1;
+        const int low = position_ + 1 < size ? hexDigitValue(input_[position_ + 1]) : -1;
+        if (high < 0 || low < 0) {
+            token.symbol = '\'';
+            token.status = TokenStatus::BadHex;
+            return;
+        }
+        position_ += 2;
+        token.type = TokenType::HexByte;
+        token.byte = static_cast<std::uint8_t>(high * 16 + low);
+        return;
+    }
+    // A backslash before a line end is a paragraph mark.
+    token.symbol = (symbol == '\r' || symbol == '\n') ? '\n' : symbol;
+}
+
+void Tokenizer::controlWord(Token& token) {
+    const char* data = input_.data();
+    const qsizetype size = input_.size();
     const qsizetype wordStart = position_;
     while (position_ < size && isLetter(data[position_]))
         ++position_;
@@ -95,46 +106,48 @@ Token Tokenizer::controlSequence(qsizetype start) {
     }
     token.type = TokenType::ControlWord;
     token.word = std::string_view(data + wordStart, static_cast<std::size_t>(wordLength));
+    if (position_ < size && (data[position_] == '-' || isDigit(data[position_])))
+        parameter(token);
+}
 
-    if (position_ < size && (data[position_] == '-' || isDigit(data[position_]))) {
-        const bool negative = data[position_] == '-';
-        if (negative)
-            ++position_;
-        std::int64_t value = 0;
-        bool clamped = false;
-        const qsizetype digitsStart = position_;
-        while (position_ < size && isDigit(data[position_])) {
-            if (value <= std::numeric_limits<std::int32_t>::max())
-                value = value * 10 + (data[position_] - '0');
-            else
-                clamped = true;
-            ++position_;
-        }
-        if (position_ > digitsStart) {
-            value = negative ? -value : value;
-            const std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
-            const std::int64_t highest = std::numeric_limits<std::int32_t>::max();
-            if (clamped || value < lowest || value > highest) {
-                token.status = TokenStatus::NumberTooLong;
-                value = std::clamp(value, lowest, highest);
-            }
-            token.hasParameter = true;
-            token.parameter = static_cast<std::int32_t>(value);
-        }
+void Tokenizer::parameter(Token& token) {
+    const char* data = input_.data();
+    const qsizetype size = input_.size();
+    const bool negative = data[position_] == '-';
+    if (negative)
+        ++position_;
+    std::int64_t value = 0;
+    bool clamped = false;
+    const qsizetype digitsStart = position_;
+    while (position_ < size && isDigit(data[position_])) {
+        if (value <= std::numeric_limits<std::int32_t>::max())
+            value = value * 10 + (data[position_] - '0');
+        else
+            clamped = true;
+        ++position_;
     }
-    if (position_ < size && data[position_] == ' ')
-        ++position_; // the delimiting blank belongs to the word
+    if (position_ == digitsStart)
+        return; // a lone minus sign
+    value = negative ? -value : value;
+    const std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    const std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    if (clamped || value < lowest || value > highest) {
+        token.status = TokenStatus::NumberTooLong;
+        value = std::clamp(value, lowest, highest);
+    }
+    token.hasParameter = true;
+    token.parameter = static_cast<std::int32_t>(value);
+}
 
-    if (token.word == "bin" && token.hasParameter) {
-        const qsizetype wanted = std::max<std::int32_t>(token.parameter, 0);
-        const qsizetype available = std::min(wanted, size - position_);
-        if (available < wanted)
-            token.status = TokenStatus::BinaryCut;
-        token.type = TokenType::Binary;
-        token.bytes = input_.sliced(position_, available);
-        position_ += available;
-    }
-    return token;
+// \binN: the next N bytes are data, whatever they are.
+void Tokenizer::binaryData(Token& token) {
+    const qsizetype wanted = std::max<std::int32_t>(token.parameter, 0);
+    const qsizetype available = std::min(wanted, input_.size() - position_);
+    if (available < wanted)
+        token.status = TokenStatus::BinaryCut;
+    token.type = TokenType::Binary;
+    token.bytes = input_.sliced(position_, available);
+    position_ += available;
 }
 
 bool Tokenizer::restIsBlank() const {

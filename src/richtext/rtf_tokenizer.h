@@ -69,6 +69,10 @@ public:
 
 private:
     Token controlSequence(qsizetype start);
+    void controlSymbol(char symbol, Token& token);
+    void controlWord(Token& token);
+    void parameter(Token& token);
+    void binaryData(Token& token);
 
     QByteArrayView input_;
     qsizetype position_ = 0;

@@ -1,0 +1,265 @@
+#include "richtext/rtf_reader_core.h"
+
+#include <algorithm>
+
+namespace orbeta::rtf {
+
+namespace {
+
+// Deeper groups than this share the state of the deepest one, so hostile nesting costs no memory.
+constexpr std::size_t kMaxDepth = 512;
+
+const char* statusProblem(TokenStatus status) {
+    switch (status) {
+    case TokenStatus::BadHex:
+        return "bad \\' escape";
+    case TokenStatus::KeywordTooLong:
+        return "control word too long";
+    case TokenStatus::NumberTooLong:
+        return "number out of range";
+    case TokenStatus::BinaryCut:
+        return "\\bin data cut short";
+    case TokenStatus::Ok:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Reader::Reader(QByteArrayView input, bool pasting)
+    : tokens_(input), pasting_(pasting), formats_(fonts_, colors_, fields_, codePages_, pasting),
+      text_(codePages_, fonts_, state_.chr, state_.para,
+            [this](QString& text, const CharState& chr, const ParaState& para) {
+                takeRun(text, chr, para);
+            }) {}
+
+ReadResult Reader::run(ReadSink& sink) {
+    sink_ = &sink;
+    for (;;) {
+        const Token token = tokens_.next();
+        if (token.type == TokenType::End)
+            break;
+        if (const char* what = statusProblem(token.status))
+            problem(token.offset, what);
+        handle(token);
+        if (finished_)
+            break;
+    }
+    if (!finished_)
+        problem(tokens_.offset(), "document ends inside a group");
+    else if (!tokens_.restIsBlank())
+        problem(tokens_.offset(), "text after the end of the document");
+    flushRun();
+    sink.finish(state_.para);
+    if (!fontTableSeen_)
+        sink.defaultFont(fonts_.familyOf(codePages_.defaultFont));
+    return result_;
+}
+
+void Reader::problem(qsizetype offset, const char* what) {
+    if (result_.status != ReadStatus::Ok)
+        return;
+    result_.status = ReadStatus::Damaged;
+    result_.offset = offset;
+    std::tie(result_.line, result_.column) = tokens_.lineAndColumn(offset);
+    result_.problem = QString::fromLatin1(what);
+}
+
+void Reader::handle(const Token& token) {
+    if (token.type != TokenType::Text && token.type != TokenType::HexByte)
+        text_.otherToken();
+    const bool opened = groupJustOpened_;
+    groupJustOpened_ = false;
+    if (token.type == TokenType::GroupStart || token.type == TokenType::GroupEnd) {
+        pendingSkip_ = 0;
+        if (token.type == TokenType::GroupStart)
+            pushGroup();
+        else
+            popGroup();
+        return;
+    }
+    if (state_.destination == Destination::Skip || stack_.empty())
+        return; // nothing outside the document's own group is read
+    if (pendingSkip_ > 0 && skipsUnicodeFallback(token))
+        return;
+    if (handledBySpecialDestination(token, opened))
+        return;
+
+    switch (token.type) {
+    case TokenType::ControlWord:
+        controlWordToken(token, opened);
+        break;
+    case TokenType::ControlSymbol:
+        if (token.symbol == '*') {
+            starPending_ = true;
+            groupJustOpened_ = opened;
+            return;
+        }
+        controlSymbol(token.symbol);
+        break;
+    case TokenType::HexByte:
+        hexByteToken(static_cast<char>(token.byte));
+        break;
+    case TokenType::Text:
+        textToken(token.bytes);
+        break;
+    case TokenType::Binary:
+        if (state_.destination == Destination::Picture)
+            picture_.addBinary(token.bytes);
+        break;
+    case TokenType::GroupStart:
+    case TokenType::GroupEnd:
+    case TokenType::End:
+        break;
+    }
+}
+
+// \upr and \object read only one part of their group.
+bool Reader::handledBySpecialDestination(const Token& token, bool opened) {
+    if (state_.destination == Destination::UnicodePair) {
+        if (token.type == TokenType::ControlWord && lookupKeyword(token.word).id == Kw::ud)
+            state_.destination = state_.outsidePair;
+        return true;
+    }
+    if (state_.destination == Destination::Object) {
+        if (token.type == TokenType::ControlWord && lookupKeyword(token.word).id == Kw::result)
+            state_.destination = Destination::Text;
+        else if (token.type == TokenType::ControlWord && opened)
+            state_.destination = Destination::Skip; // \objdata, \objclass and the like
+        return true;
+    }
+    return false;
+}
+
+void Reader::controlWordToken(const Token& token, bool opened) {
+    const Keyword keyword = lookupKeyword(token.word);
+    if (starPending_ && opened) {
+        starPending_ = false;
+        if (keyword.kind != KeywordKind::Destination) {
+            state_.destination = Destination::Skip; // an optional destination we do not know
+            return;
+        }
+    }
+    starPending_ = false;
+    controlWord(keyword, keyword.parameter(token.hasParameter, token.parameter));
+}
+
+void Reader::textToken(QByteArrayView bytes) {
+    switch (state_.destination) {
+    case Destination::Text:
+    case Destination::FieldInstruction:
+        text_.addBytes(bytes);
+        break;
+    case Destination::FontTable:
+        fonts_.text(bytes);
+        break;
+    case Destination::ColorTable:
+        colors_.text(bytes);
+        break;
+    case Destination::Picture:
+        picture_.addHex(bytes);
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::hexByteToken(char byte) {
+    const QByteArrayView bytes(&byte, 1);
+    if (state_.destination == Destination::Text ||
+        state_.destination == Destination::FieldInstruction)
+        text_.addBytes(bytes);
+    else if (state_.destination == Destination::FontTable)
+        fonts_.text(bytes);
+}
+
+bool Reader::skipsUnicodeFallback(const Token& token) {
+    if (token.type == TokenType::Text) {
+        // Part of a run may be fallback; the rest is text.
+        const qsizetype skipped = std::min<qsizetype>(pendingSkip_, token.bytes.size());
+        pendingSkip_ -= static_cast<int>(skipped);
+        if (skipped < token.bytes.size()) {
+            Token rest = token;
+            rest.bytes = token.bytes.sliced(skipped);
+            handle(rest);
+        }
+        return true;
+    }
+    --pendingSkip_;
+    return true;
+}
+
+void Reader::pushGroup() {
+    if (!stack_.empty() || state_.destination != Destination::Text || finished_)
+        flushRun();
+    groupJustOpened_ = true;
+    if (stack_.size() >= kMaxDepth) {
+        ++overflowDepth_;
+        return;
+    }
+    stack_.push_back(state_);
+    starPending_ = false;
+}
+
+void Reader::popGroup() {
+    starPending_ = false;
+    if (overflowDepth_ > 0) {
+        --overflowDepth_;
+        return;
+    }
+    if (stack_.empty()) {
+        problem(tokens_.offset() - 1, "unbalanced closing brace");
+        return;
+    }
+    flushRun();
+    const State ended = state_;
+    state_ = stack_.back();
+    stack_.pop_back();
+    groupEnded(ended);
+}
+
+// What a group leaves behind once it is closed.
+void Reader::groupEnded(const State& ended) {
+    const Destination now = state_.destination;
+    if (ended.destination == Destination::FontTable) {
+        fonts_.groupEnded();
+        if (now != Destination::FontTable) {
+            sink_->defaultFont(fonts_.familyOf(codePages_.defaultFont));
+            fontTableSeen_ = true;
+        }
+    }
+    if (ended.destination == Destination::OldList && now != Destination::OldList) {
+        state_.para.list = oldList_.style();
+        state_.para.listOverride = 0;
+    }
+    if (ended.destination == Destination::Picture && now != Destination::Picture) {
+        sink_->picture(picture_, state_.para);
+        picture_ = PictureData();
+    }
+    if (ended.destination == Destination::FieldInstruction && now != Destination::FieldInstruction)
+        fields_.instructionEnded();
+    fields_.closeDeeperThan(stack_.size());
+    if (stack_.empty())
+        finished_ = true; // the document's own group is closed; anything after it is not RTF
+}
+
+void Reader::takeRun(QString& text, const CharState& chr, const ParaState& para) {
+    if (state_.destination == Destination::FieldInstruction) {
+        fields_.addInstruction(text);
+        return;
+    }
+    // Control characters other than tab do not belong in text, nor do halves of surrogate pairs.
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    if (!text.isEmpty())
+        sink_->text(text, chr, para);
+}
+
+} // namespace orbeta::rtf

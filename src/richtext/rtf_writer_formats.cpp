@@ -1,0 +1,199 @@
+// The writer's paragraph and character properties, list marks, pictures and links.
+#include "app/twips.h"
+#include "richtext/rtf_fields.h"
+#include "richtext/rtf_pictures.h"
+#include "richtext/rtf_vocabulary.h"
+#include "richtext/rtf_writer_core.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <cmath>
+
+namespace orbeta::rtf {
+
+namespace {
+
+constexpr int kRtfDefaultHalfPoints = 24;     // text without \fs is 12 points
+constexpr unsigned char kSymbolBullet = 0xB7; // the bullet of the Symbol font
+constexpr int kHexLineLength = 128;
+
+QString familyOf(const QTextCharFormat& format) {
+    const QStringList families = format.fontFamilies().toStringList();
+    return families.isEmpty() ? QString() : families.first();
+}
+
+} // namespace
+
+void Writer::writeParagraphProperties(const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    if (const Kw alignment = alignmentWord(format.alignment()); alignment != Kw::ql)
+        out_.word(alignment);
+    if (block.textList()) {
+        out_.word(Kw::fi, kListMarkIndent);
+        out_.word(Kw::li, block.textList()->format().indent() * kListIndentStep);
+    } else {
+        if (format.textIndent() != 0)
+            out_.word(Kw::fi, twips::roundedFromPixels(format.textIndent()));
+        if (format.leftMargin() != 0)
+            out_.word(Kw::li, twips::roundedFromPixels(format.leftMargin()));
+    }
+    if (format.rightMargin() != 0)
+        out_.word(Kw::ri, twips::roundedFromPixels(format.rightMargin()));
+    if (format.topMargin() != 0)
+        out_.word(Kw::sb, twips::roundedFromPixels(format.topMargin()));
+    if (format.bottomMargin() != 0)
+        out_.word(Kw::sa, twips::roundedFromPixels(format.bottomMargin()));
+    if (const std::optional<LineSpacing> spacing = lineSpacingOf(format)) {
+        out_.word(Kw::sl, spacing->twips);
+        out_.word(Kw::slmult, spacing->multiple ? 1 : 0);
+    }
+}
+
+// What readers without list support show, then the list itself.
+void Writer::writeListMark(const QTextBlock& block) {
+    const bool bullet = isBullet(block.textList()->format().style());
+    group([&] {
+        out_.word(Kw::pntext);
+        if (bullet) {
+            out_.word(Kw::f, symbolFont());
+            out_.hexByte(kSymbolBullet);
+        } else {
+            out_.word(Kw::f, 0);
+            writeText(block.textList()->itemText(block));
+        }
+        out_.word(Kw::tab);
+    });
+    writeOldStyleNumbering(block);
+}
+
+void Writer::writeOldStyleNumbering(const QTextBlock& block) {
+    const QTextListFormat::Style style = block.textList()->format().style();
+    out_.open();
+    out_.symbol('*');
+    out_.word(Kw::pn);
+    if (isBullet(style)) {
+        out_.word(Kw::pnlvlblt);
+        out_.word(Kw::pnf, symbolFont());
+        out_.word(Kw::pnindent, 0);
+        out_.open();
+        out_.word(Kw::pntxtb);
+        out_.hexByte(kSymbolBullet);
+        out_.close();
+    } else {
+        out_.word(Kw::pnlvlbody);
+        out_.word(Kw::pnf, 0);
+        out_.word(Kw::pnindent, 0);
+        out_.word(Kw::pnstart, 1);
+        out_.word(oldListWord(style));
+        out_.open();
+        out_.word(Kw::pntxta);
+        out_.plain('.');
+        out_.close();
+    }
+    out_.close();
+}
+
+const Writer::RunFormat& Writer::runFormat(const QTextFragment& fragment) {
+    const auto index = static_cast<std::size_t>(fragment.charFormatIndex());
+    if (index >= runFormats_.size())
+        runFormats_.resize(index + 1);
+    std::optional<RunFormat>& known = runFormats_[index];
+    if (!known) {
+        const QTextCharFormat format = fragment.charFormat();
+        RunFormat run;
+        run.image = format.isImageFormat();
+        if (format.isAnchor())
+            run.link = format.anchorHref();
+        run.words = aside([&] { writeCharProperties(format); });
+        known = std::move(run);
+    }
+    return *known;
+}
+
+void Writer::writeCharProperties(const QTextCharFormat& format) {
+    if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
+        out_.word(Kw::b);
+    if (format.fontItalic())
+        out_.word(Kw::i);
+    if (const Kw underline = underlineWord(format.underlineStyle()); underline != Kw::Unknown)
+        out_.word(underline);
+    if (format.fontStrikeOut())
+        out_.word(Kw::strike);
+    if (format.fontCapitalization() == QFont::AllUppercase)
+        out_.word(Kw::caps);
+    else if (format.fontCapitalization() == QFont::SmallCaps)
+        out_.word(Kw::scaps);
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        out_.word(Kw::super);
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        out_.word(Kw::sub);
+    if (const QString family = familyOf(format); !family.isEmpty())
+        out_.word(Kw::f, fontIndex(family));
+    writeFontSize(format);
+    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+        format.foreground().style() != Qt::NoBrush)
+        out_.word(Kw::cf, colorIndex(format.foreground().color()));
+    if (format.hasProperty(QTextFormat::BackgroundBrush) &&
+        format.background().style() != Qt::NoBrush)
+        out_.word(Kw::highlight, colorIndex(format.background().color()));
+}
+
+void Writer::writeFontSize(const QTextCharFormat& format) {
+    double points = 0;
+    if (format.hasProperty(QTextFormat::FontPointSize))
+        points = format.fontPointSize();
+    else if (format.hasProperty(QTextFormat::FontPixelSize))
+        points = format.intProperty(QTextFormat::FontPixelSize) * twips::kPointsPerPixel;
+    if (points > 0)
+        out_.word(Kw::fs, static_cast<int>(std::lround(points * 2)));
+    else if (defaultHalfPoints_ != kRtfDefaultHalfPoints)
+        out_.word(Kw::fs, defaultHalfPoints_);
+}
+
+void Writer::writePicture(const QTextImageFormat& format) {
+    const std::optional<StoredPicture> picture = storedPicture(resources_, format);
+    if (!picture)
+        return;
+    out_.open();
+    out_.word(Kw::pict);
+    out_.word(picture->kind == PictureKind::Jpeg ? Kw::jpegblip : Kw::pngblip);
+    out_.word(Kw::picw, picture->pixels.width());
+    out_.word(Kw::pich, picture->pixels.height());
+    out_.word(Kw::picwgoal, twips::roundedFromPixels(picture->shownPixels.width()));
+    out_.word(Kw::pichgoal, twips::roundedFromPixels(picture->shownPixels.height()));
+    out_.lineBreak();
+    const QByteArray hex = picture->bytes.toHex();
+    for (qsizetype at = 0; at < hex.size(); at += kHexLineLength) {
+        out_.raw(
+            QByteArrayView(hex).sliced(at, std::min<qsizetype>(kHexLineLength, hex.size() - at)));
+        out_.lineBreak();
+    }
+    out_.close();
+}
+
+void Writer::openLink(const QString& target) {
+    linkSkip_ = unicodeSkip_;
+    out_.open();
+    out_.word(Kw::field);
+    out_.open();
+    out_.symbol('*');
+    out_.word(Kw::fldinst);
+    group([&] { writeText(hyperlinkInstruction(target)); });
+    out_.close();
+    out_.open();
+    out_.word(Kw::fldrslt);
+    linkOpen_ = true;
+    linkTarget_ = target;
+}
+
+void Writer::closeLink() {
+    out_.close();
+    out_.close();
+    unicodeSkip_ = linkSkip_;
+    linkOpen_ = false;
+    linkTarget_.clear();
+}
+
+} // namespace orbeta::rtf

@@ -118,18 +118,40 @@ private Q_SLOTS:
         QCOMPARE(ownerClicks, 1);
     }
 
+    // Given a window whose button's handler fails, the failure is shown over that window, the
+    // rest of the handler does not run, and the window goes on taking clicks.
     void failingHandlerIsReportedAndTheProgramGoesOn() {
+        QWidget window;
+        auto* failing = new QPushButton(QStringLiteral("fail"), &window);
+        auto* working = new QPushButton(QStringLiteral("work"), &window);
+        working->move(0, 40);
+        bool restOfHandlerRan = false;
+        int workingClicks = 0;
+        connect(failing, &QPushButton::clicked, &window, [&] {
+            orbeta::guarded(&window, [&] {
+                throw std::runtime_error("disk on fire");
+                restOfHandlerRan = true;
+            });
+        });
+        connect(working, &QPushButton::clicked, &window, [&] { ++workingClicks; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
         QString shownText;
+        QWidget* shownOver = nullptr;
         whenModalAppears([&](QWidget* box) {
             shownText = static_cast<QMessageBox*>(box)->text();
+            shownOver = box->parentWidget();
             box->close();
         });
-        bool after = false;
-        orbeta::guarded(nullptr, [] { throw std::runtime_error("disk on fire"); });
-        after = true;
-        QVERIFY(after);
+        QTest::mouseClick(failing, Qt::LeftButton);
         QVERIFY2(shownText.contains(QStringLiteral("disk on fire")), qPrintable(shownText));
         QVERIFY(shownText.startsWith(QStringLiteral("操作を完了できませんでした。")));
+        QCOMPARE(shownOver, &window);
+        QVERIFY(!restOfHandlerRan);
+        QVERIFY(window.isVisible());
+        QTest::mouseClick(working, Qt::LeftButton);
+        QCOMPARE(workingClicks, 1);
     }
 
     void qtsOwnTextsAreJapanese() {

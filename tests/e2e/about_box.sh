@@ -14,11 +14,11 @@ chmod +x "$work/bin/hardinfo2"
 open_about() {
     local x y
     read -r x y < <(client_position "$calendar")
-    xdotool mousemove --sync $((x + 80)) $((y + 90)) click 3
+    click_at $((x + 80)) $((y + 90)) 3
     wait_popup
     xdotool key --delay 80 Down Down Return
     about=$(wait_window "Orbeta Information")
-    sleep 0.3
+    wait_active "$about"
 }
 
 # visible_windows NAME: how many mapped windows have that name.
@@ -38,7 +38,6 @@ dx=$((ax + aw / 2 - 512)) dy=$((ay + ah / 2 - 384))
 xdotool key alt+s
 for _ in $(seq 50); do [ -e "$work/sysinfo-started" ] && break; sleep 0.1; done
 [ -e "$work/sysinfo-started" ] || fail "the system information program was not started"
-sleep 0.3
 [ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed"
 xdotool key Escape
 wait_gone "$about"

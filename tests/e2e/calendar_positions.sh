@@ -7,7 +7,7 @@ source "$(dirname "$0")/x11_session.sh"
 note "first run: design position"
 start_orbeta
 wid=$(wait_window Orbeta)
-sleep 0.5
+wait_settled "$wid"
 read -r x y < <(client_position "$wid")
 [ "$x $y" = "101 92" ] || fail "client area at $x,$y, expected 101,92"
 [ ! -e "$settings" ] || fail "settings written on the first run before any window closed"
@@ -28,7 +28,7 @@ wait_exit "$orbeta_pid"
 note "restart: where it was left"
 start_orbeta
 wid=$(wait_window Orbeta)
-sleep 0.5
+wait_settled "$wid"
 read -r rx ry < <(client_position "$wid")
 [ "$rx $ry" = "$mx $my" ] || fail "reopened at $rx,$ry, left at $mx,$my"
 
@@ -36,7 +36,7 @@ note "move again, end through the menu: nothing stored"
 before=$(md5sum <"$settings")
 drag_window "$wid" -60 80
 read -r x y < <(client_position "$wid")
-xdotool mousemove --sync $((x + 80)) $((y + 90)) click 3
+click_at $((x + 80)) $((y + 90)) 3
 wait_popup
 xdotool key x
 wait_exit "$orbeta_pid"

@@ -9,7 +9,7 @@ near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 
 start_orbeta
 wid=$(wait_window Orbeta)
-sleep 0.5
+wait_settled "$wid"
 read -r x y < <(client_position "$wid")
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w=$NF} /Height:/ {h=$NF} END {print w "x" h}')
 [ "$size" = 332x384 ] || fail "calendar window is $size pixels at scale 2"
@@ -25,7 +25,7 @@ near "$(stored Form1_StrtUp Y1)" $((fy * 15 / 2)) 15 || fail "Y1=$(stored Form1_
 
 start_orbeta
 wid=$(wait_window Orbeta)
-sleep 0.5
+wait_settled "$wid"
 read -r rx ry < <(client_position "$wid")
 near "$rx" "$mx" 2 && near "$ry" "$my" 2 || fail "reopened at $rx,$ry, left at $mx,$my"
 if [ -n "${ORBETA_SCREENSHOT:-}" ]; then import -window root "$ORBETA_SCREENSHOT"; fi

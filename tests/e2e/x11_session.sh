@@ -41,7 +41,6 @@ for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
     sleep 0.1
 done
-sleep 0.2
 
 # start_orbeta: runs the program in the memo folder, with the variables in orbeta_env; sets
 # orbeta_pid.
@@ -61,6 +60,30 @@ wait_window() {
         sleep 0.1
     done
     fail "no window named '$1'"
+}
+
+# wait_settled ID: waits until the window manager has framed the window and it has stopped
+# moving.
+wait_settled() {
+    local last="" now
+    for _ in $(seq 100); do
+        if xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then
+            now=$(client_position "$1")
+            [ "$now" = "$last" ] && return 0
+            last=$now
+        fi
+        sleep 0.05
+    done
+    fail "window $1 did not settle"
+}
+
+# wait_active ID: waits until the window has the keyboard focus.
+wait_active() {
+    for _ in $(seq 100); do
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "window $1 did not get the focus"
 }
 
 # wait_gone ID: waits until the window is no longer mapped.
@@ -101,10 +124,17 @@ wait_exit() {
     fail "process $1 did not end"
 }
 
-# drag_window ID DX DY: drags the window by its title bar, as a user would.
+# click_at X Y BUTTON: moves the pointer there and clicks. (mousemove --sync would wait for a
+# motion that never comes when the pointer is already there.)
+click_at() {
+    xdotool mousemove "$1" "$2" click "$3"
+}
+
+# drag_window ID DX DY: drags the window by its title bar, at a user's pace.
 drag_window() {
     local x y
     read -r x y < <(client_position "$1")
+    xdotool mousemove $((x + 60)) $((y - 8)) # so that the next move is a motion to wait for
     xdotool mousemove --sync $((x + 40)) $((y - 8)) mousedown 1
     sleep 0.2
     xdotool mousemove --sync $((x + 40 + $2 / 2)) $((y - 8 + $3 / 2))
@@ -112,7 +142,7 @@ drag_window() {
     xdotool mousemove --sync $((x + 40 + $2)) $((y - 8 + $3))
     sleep 0.2
     xdotool mouseup 1
-    sleep 0.3
+    wait_settled "$1"
 }
 
 # wait_popup: waits until one of the program's popup menus is on the screen.

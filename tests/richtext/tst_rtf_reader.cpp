@@ -137,69 +137,78 @@ private Q_SLOTS:
         QCOMPARE(document.toPlainText(), QStringLiteral("ok\nbad g1 rest"));
     }
 
-    void hostileInputEndsQuicklyWithoutCrashing_data() {
+    // Each row gives the text the reader must make of the bytes (paragraphs and cells run
+    // together) and whether it must call the file damaged.
+    void hostileInputEndsQuicklyWithTheReadableText_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("expectedText");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("damaged");
         const QByteArray deep =
             "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "}";
-        QTest::newRow("groups 100000 deep") << deep << QStringLiteral("deep");
+        QTest::newRow("groups 100000 deep") << deep << QStringLiteral("deep") << false;
         QTest::newRow("deep and never closed")
-            << QByteArray("{\\rtf1 a" + QByteArray(200000, '{') + "b") << QStringLiteral("ab");
+            << QByteArray("{\\rtf1 a" + QByteArray(200000, '{') + "b") << QStringLiteral("ab")
+            << true;
         QTest::newRow("deep destinations")
             << QByteArray("{\\rtf1 x" + QByteArray(50000, '{').replace("{", "{\\*\\q") + "y")
-            << QStringLiteral("x");
+            << QStringLiteral("x") << true;
         QTest::newRow("huge bin") << QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin2147483647 xyz}b}")
-                                  << QStringLiteral("a");
-        QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab");
-        QTest::newRow("bin in text") << QByteArray("{\\rtf1 a\\bin3 xyzb}") << QStringLiteral("ab");
-        QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'") << QStringLiteral("a");
-        QTest::newRow("truncated hex digit") << QByteArray("{\\rtf1 a\\'8") << QStringLiteral("a8");
-        QTest::newRow("lone lead byte")
-            << QByteArray("{\\rtf1\\ansi\\ansicpg932 a\\'82}") << QStringLiteral("a\uFFFD");
+                                  << QStringLiteral("a") << true;
+        QTest::newRow("negative bin")
+            << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab") << false;
+        QTest::newRow("bin in text")
+            << QByteArray("{\\rtf1 a\\bin3 xyzb}") << QStringLiteral("ab") << false;
+        QTest::newRow("truncated hex") << QByteArray("{\\rtf1 a\\'") << QStringLiteral("a") << true;
+        QTest::newRow("truncated hex digit")
+            << QByteArray("{\\rtf1 a\\'8") << QStringLiteral("a8") << true;
+        QTest::newRow("lone lead byte") << QByteArray("{\\rtf1\\ansi\\ansicpg932 a\\'82}")
+                                        << QStringLiteral("a\uFFFD") << false;
         QTest::newRow("endless control word")
-            << QByteArray("{\\rtf1 a\\" + QByteArray(1000000, 'x') + " b}") << QStringLiteral("ab");
+            << QByteArray("{\\rtf1 a\\" + QByteArray(1000000, 'x') + " b}") << QStringLiteral("ab")
+            << true;
         QTest::newRow("endless number")
-            << QByteArray("{\\rtf1 a\\fs" + QByteArray(100000, '9') + " b}")
-            << QStringLiteral("ab");
+            << QByteArray("{\\rtf1 a\\fs" + QByteArray(100000, '9') + " b}") << QStringLiteral("ab")
+            << true;
         QTest::newRow("numbers out of range")
             << QByteArray(
                    "{\\rtf1{\\colortbl;\\red99999\\green-5\\blue256;}\\cf1\\cb99\\f-7\\fs-"
                    "2147483648"
                    "\\li2147483647\\ri-2147483648\\sl-2147483648\\sa99999999\\uc2147483647 a\\uc1"
                    "\\u2147483647?\\u-2147483648?\\ls-3\\ilvl99\\cellx2147483647\\picw-1 b}")
-            << QStringLiteral("a");
-        QTest::newRow("unbalanced closing") << QByteArray("{\\rtf1 a}}}}}b") << QStringLiteral("a");
+            << QStringLiteral("a\uFFFF\u0000b").remove(QChar(0)) << false;
+        QTest::newRow("unbalanced closing")
+            << QByteArray("{\\rtf1 a}}}}}b") << QStringLiteral("a") << true;
         QTest::newRow("cells without rows")
             << QByteArray("{\\rtf1 " + QByteArray("\\intbl x\\cell ").repeated(200) + "}")
-            << QString();
+            << QString(200, QLatin1Char('x')) << false;
         QTest::newRow("rows without definition")
             << QByteArray("{\\rtf1 " + QByteArray("\\intbl y\\row ").repeated(300) + "}")
-            << QString();
+            << QString(300, QLatin1Char('y')) << false;
         QTest::newRow("too many columns")
             << QByteArray("{\\rtf1\\trowd" + QByteArray("\\cellx100").repeated(5000) +
                           QByteArray("\\intbl z\\cell").repeated(500) + "\\row}")
-            << QString();
+            << QString(500, QLatin1Char('z')) << false;
         QTest::newRow("picture garbage") << QByteArray("{\\rtf1 {\\pict\\pngblip 89504e470d0a1a0a" +
                                                        QByteArray(5000, 'f') + "}c}")
-                                         << QStringLiteral("c");
+                                         << QStringLiteral("c") << false;
         QTest::newRow("font table chaos")
             << QByteArray("{\\rtf1{\\fonttbl\\f0\\fcharset128\\'82;{\\f1\\cpg99999 "
                           "x;{\\f2}}}\\f0\\'82\\'a0\\f1 q}")
-            << QStringLiteral("あq");
-        QTest::newRow("nul bytes") << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab");
+            << QStringLiteral("あq") << false;
+        QTest::newRow("nul bytes")
+            << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab") << false;
     }
-    void hostileInputEndsQuicklyWithoutCrashing() {
+    void hostileInputEndsQuicklyWithTheReadableText() {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, expectedText);
+        QFETCH(QString, text);
+        QFETCH(bool, damaged);
         QElapsedTimer clock;
         clock.start();
         QTextDocument document;
         const ReadResult result = readRtf(bytes, document);
-        QVERIFY(result.isRtf());
         QVERIFY2(clock.elapsed() < 10000, "reading took far too long");
-        if (!expectedText.isEmpty())
-            QVERIFY2(document.toPlainText().startsWith(expectedText),
-                     qPrintable(document.toPlainText().left(80)));
+        QCOMPARE(result.status, damaged ? ReadStatus::Damaged : ReadStatus::Ok);
+        QCOMPARE(document.toPlainText().remove(QLatin1Char('\n')), text);
     }
 
     void pastingInsertsAtTheCursorAsOneStep() {

@@ -3,7 +3,6 @@
 #include "support/document_dump.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
@@ -241,10 +240,7 @@ private Q_SLOTS:
     // Given documents made of everything the reader keeps, what the writer writes reads back
     // with the same text and formats, run by run and paragraph by paragraph.
     void randomDocumentsReadBackAsWritten() {
-        QElapsedTimer clock;
-        clock.start();
-        int documents = 0;
-        for (quint32 seed = 1; clock.elapsed() < 3000 && seed <= 2000; ++seed, ++documents) {
+        for (quint32 seed = 1; seed <= kSeeds; ++seed) {
             QTextDocument original;
             DocumentMaker(seed).fill(original);
             const QByteArray rtf = writeRtf(original);
@@ -260,9 +256,11 @@ private Q_SLOTS:
                                                       QString::fromUtf8(rtf.left(3000)))));
             QCOMPARE(writeRtf(read), rtf);
         }
-        QVERIFY(documents >= 50);
-        qInfo("%d documents", documents);
     }
+
+private:
+    // The same documents on every machine and in every build, however slow.
+    static constexpr quint32 kSeeds = 2000;
 };
 
 QTEST_MAIN(TestRtfRoundTrip)

@@ -1,6 +1,7 @@
 #include "support/test_program.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTimer>
 #include <QWidget>
@@ -35,17 +36,22 @@ QString TestProgram::storedValue(const QString& key) const {
     return QSettings(settingsFile(), QSettings::IniFormat).value(key).toString();
 }
 
-void whenModalAppears(std::function<void(QWidget*)> answer) {
+void whenModalAppears(std::function<void(QWidget*)> answer, std::chrono::milliseconds deadline) {
     auto* poll = new QTimer(qApp);
     poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer = std::move(answer)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(modal);
-    });
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [poll, answer = std::move(answer), expiry = QDeadlineTimer(deadline)] {
+                         QWidget* modal = QApplication::activeModalWidget();
+                         if (modal && modal->isVisible()) {
+                             poll->stop();
+                             poll->deleteLater();
+                             answer(modal);
+                         } else if (expiry.hasExpired()) {
+                             qWarning("no modal window appeared in time");
+                             poll->stop();
+                             poll->deleteLater();
+                         }
+                     });
     poll->start();
 }
 

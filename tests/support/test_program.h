@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -30,7 +31,9 @@ struct TestProgram {
 };
 
 // Hands the modal window to `answer` once it is up. Queue it before the call that opens it.
-void whenModalAppears(std::function<void(QWidget*)> answer);
+// Polling ends at the deadline if no modal window came, so it cannot outlive its test.
+void whenModalAppears(std::function<void(QWidget*)> answer,
+                      std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
 // Closes every top-level window that a test left open.
 void closeStrayWindows();

@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
+#include <iterator>
+#include <mutex>
 
 namespace orbeta::rtf {
 
@@ -10,7 +13,6 @@ namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 constexpr std::size_t kUtf16Units = 0x10000; // one entry for each UTF-16 code unit
-constexpr std::size_t kBytePairs = 0x10000;  // one entry for each lead and trail byte
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 struct CodePageName {
@@ -47,13 +49,6 @@ constexpr CodePageName kCodePageNames[] = {
     {65001, "UTF-8"},
 };
 
-const char* iconvName(int codePage) {
-    for (const CodePageName& entry : kCodePageNames)
-        if (entry.codePage == codePage)
-            return entry.iconvName;
-    return nullptr;
-}
-
 bool isLead(int codePage, int byte) {
     switch (codePage) {
     case 932:
@@ -75,7 +70,9 @@ bool isDoubleByteCodePage(int codePage) {
            codePage == 950 || codePage == 1361 || codePage == 20932 || codePage == 65001;
 }
 
-// Converts `in` to UTF-16 with an open converter; undecodable bytes give U+FFFD each.
+// Converts `in` to UTF-16 with an open converter; undecodable bytes give U+FFFD each. Some
+// converters (code pages 1255 and 1258) hold a base letter back until they see whether a
+// combining mark follows; the end of the input lets it go.
 void convert(iconv_t converter, QByteArrayView in, QString& out) {
     const qsizetype start = out.size();
     out.resize(start + in.size() + 1);
@@ -96,6 +93,7 @@ void convert(iconv_t converter, QByteArrayView in, QString& out) {
         ++inPtr;
         --inLeft;
     }
+    iconv(converter, nullptr, nullptr, &outPtr, &outLeft);
     out.resize((outPtr - reinterpret_cast<char*>(out.data())) /
                static_cast<qsizetype>(sizeof(char16_t)));
 }
@@ -121,42 +119,83 @@ int codePageOfCharset(int charset) {
     return 0;
 }
 
-CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage) {
-    const char* name = iconvName(codePage);
-    if (!name) {
-        codePage_ = kWindowsLatin;
-        name = "CP1252";
-    }
-    doubleByte_ = isDoubleByteCodePage(codePage_);
+// What is known of a code page once, for the whole run of the program: its lead bytes and the
+// characters of its single bytes. Building it keeps a converter of the code page open for good,
+// so that the C library does not unload and load the converter's module for every reading.
+struct CodePageTable {
+    int codePage = kWindowsLatin;
+    const char* iconvName = "CP1252";
+    bool doubleByte = false;
+    bool leadTable = false; // a double-byte code page whose lead bytes are known
+    std::array<bool, 256> leadBytes{};
+    std::array<char16_t, 256> singleBytes{};
+    void* openConverter = nullptr; // iconv_t, never closed
+};
+
+namespace {
+
+void fillTable(CodePageTable& table, int codePage, const char* name) {
+    table.codePage = codePage;
+    table.iconvName = name;
+    table.doubleByte = isDoubleByteCodePage(codePage);
     for (int byte = 0; byte < 256; ++byte)
-        leadBytes_[static_cast<std::size_t>(byte)] = isLead(codePage_, byte);
-
-    leadTable_ = doubleByte_ && isLead(codePage_, 0x81);
-
+        table.leadBytes[static_cast<std::size_t>(byte)] = isLead(codePage, byte);
+    table.leadTable = table.doubleByte && isLead(codePage, 0x81);
     const iconv_t converter = iconv_open("UTF-16LE", name);
+    table.openConverter = converter == kNoConverter ? nullptr : converter;
     for (int byte = 0; byte < 256; ++byte) {
         QString one;
         const char in = static_cast<char>(byte);
         if (converter != kNoConverter && byte >= 0x80 &&
-            !leadBytes_[static_cast<std::size_t>(byte)])
+            !table.leadBytes[static_cast<std::size_t>(byte)])
             convert(converter, QByteArrayView(&in, 1), one);
         else
             one = QChar(byte);
-        singleBytes_[static_cast<std::size_t>(byte)] =
+        table.singleBytes[static_cast<std::size_t>(byte)] =
             one.size() == 1 ? one.at(0).unicode() : kReplacement;
     }
-    if (leadTable_)
-        pairs_.assign(kBytePairs, 0);
-    if (doubleByte_)
-        converter_ = converter == kNoConverter ? nullptr : converter;
-    else if (converter != kNoConverter)
-        iconv_close(converter);
+}
+
+const CodePageTable& tableOf(int codePage) {
+    constexpr std::size_t kKnown = std::size(kCodePageNames);
+    static std::array<CodePageTable, kKnown> tables;
+    static std::array<std::once_flag, kKnown> built;
+    std::size_t index = 0;
+    while (index < kKnown && kCodePageNames[index].codePage != codePage)
+        ++index;
+    if (index == kKnown)
+        return tableOf(kWindowsLatin);
+    std::call_once(built[index], [index] {
+        fillTable(tables[index], kCodePageNames[index].codePage, kCodePageNames[index].iconvName);
+    });
+    return tables[index];
+}
+
+} // namespace
+
+CodePageDecoder::CodePageDecoder(int codePage) : table_(tableOf(codePage)) {}
+
+int CodePageDecoder::codePage() const {
+    return table_.codePage;
+}
+
+bool CodePageDecoder::isDoubleByte() const {
+    return table_.doubleByte;
+}
+
+bool CodePageDecoder::isLeadByte(std::uint8_t byte) const {
+    return table_.doubleByte && table_.leadBytes[byte];
 }
 
 char16_t CodePageDecoder::pair(std::uint8_t lead, std::uint8_t trail) {
-    char16_t& known = pairs_[static_cast<std::size_t>(lead) << 8 | trail];
+    auto& row = pairs_[lead];
+    if (!row)
+        row = std::make_unique<PairRow>(); // zeros: nothing met yet
+    char16_t& known = (*row)[trail];
     if (known == 0) {
         known = 0xFFFF;
+        if (!converter_)
+            converter_ = openConverter(table_.iconvName);
         if (converter_) {
             const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             char16_t out[2] = {};
@@ -179,16 +218,22 @@ CodePageDecoder::~CodePageDecoder() {
         iconv_close(static_cast<iconv_t>(converter_));
 }
 
+void* CodePageDecoder::openConverter(const char* iconvName) {
+    const iconv_t converter = iconv_open("UTF-16LE", iconvName);
+    return converter == kNoConverter ? nullptr : converter;
+}
+
 void CodePageDecoder::decode(QByteArrayView bytes, QString& out) {
-    if (leadTable_) {
+    const auto& singleBytes = table_.singleBytes;
+    if (table_.leadTable) {
         const qsizetype start = out.size();
         out.resize(start + bytes.size());
         QChar* target = out.data() + start;
         qsizetype written = 0;
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const auto byte = static_cast<std::uint8_t>(bytes[i]);
-            if (!leadBytes_[byte]) {
-                target[written++] = QChar(singleBytes_[byte]);
+            if (!table_.leadBytes[byte]) {
+                target[written++] = QChar(singleBytes[byte]);
                 continue;
             }
             const char16_t character =
@@ -203,14 +248,16 @@ void CodePageDecoder::decode(QByteArrayView bytes, QString& out) {
         out.resize(start + written);
         return;
     }
-    if (!doubleByte_) {
+    if (!table_.doubleByte) {
         const qsizetype start = out.size();
         out.resize(start + bytes.size());
         QChar* target = out.data() + start;
         for (qsizetype i = 0; i < bytes.size(); ++i)
-            target[i] = QChar(singleBytes_[static_cast<std::uint8_t>(bytes[i])]);
+            target[i] = QChar(singleBytes[static_cast<std::uint8_t>(bytes[i])]);
         return;
     }
+    if (!converter_)
+        converter_ = openConverter(table_.iconvName);
     if (!converter_) {
         out += QString(bytes.size(), QChar(kReplacement));
         return;
@@ -226,17 +273,18 @@ CodePageDecoder& CodePageDecoders::get(int codePage) {
     return *decoders_.back();
 }
 
-ShiftJisEncoder::ShiftJisEncoder() : known_(kUtf16Units, 0) {
-    const iconv_t converter = iconv_open("CP932", "UTF-16LE");
+CodePageEncoder::CodePageEncoder(int codePage)
+    : codePage_(tableOf(codePage).codePage), known_(kUtf16Units, 0) {
+    const iconv_t converter = iconv_open(tableOf(codePage).iconvName, "UTF-16LE");
     converter_ = converter == kNoConverter ? nullptr : converter;
 }
 
-ShiftJisEncoder::~ShiftJisEncoder() {
+CodePageEncoder::~CodePageEncoder() {
     if (converter_)
         iconv_close(static_cast<iconv_t>(converter_));
 }
 
-ShiftJisEncoder::Bytes ShiftJisEncoder::encode(char16_t character) {
+CodePageEncoder::Bytes CodePageEncoder::encode(char16_t character) {
     constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     std::uint32_t& known = known_[character];
     if (known == 0) {
@@ -250,7 +298,8 @@ ShiftJisEncoder::Bytes ShiftJisEncoder::encode(char16_t character) {
             std::size_t outLeft = sizeof out;
             const auto cd = static_cast<iconv_t>(converter_);
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
                 const auto length = static_cast<std::uint32_t>(outPtr - out);
                 if (length == 1 || length == 2) {
                     const auto first = static_cast<std::uint8_t>(out[0]);

@@ -32,8 +32,11 @@ constexpr bool isCodePageNumber(int value) {
 // The Windows code page of an RTF font character set (\fcharsetN); 0 when the set names none.
 int codePageOfCharset(int charset);
 
+struct CodePageTable;
+
 // Turns bytes of one Windows code page into text. Double-byte code pages (932, 936, 949, 950,
-// 1361) know their lead bytes; bytes that do not decode give U+FFFD.
+// 1361) know their lead bytes; bytes that do not decode give U+FFFD. A code page the program does
+// not know is read as 1252.
 class CodePageDecoder {
 public:
     explicit CodePageDecoder(int codePage);
@@ -41,22 +44,20 @@ public:
     CodePageDecoder(const CodePageDecoder&) = delete;
     CodePageDecoder& operator=(const CodePageDecoder&) = delete;
 
-    int codePage() const { return codePage_; }
-    bool isDoubleByte() const { return doubleByte_; }
-    bool isLeadByte(std::uint8_t byte) const { return doubleByte_ && leadBytes_[byte]; }
+    int codePage() const;
+    bool isDoubleByte() const;
+    bool isLeadByte(std::uint8_t byte) const;
     void decode(QByteArrayView bytes, QString& out);
 
 private:
     char16_t pair(std::uint8_t lead, std::uint8_t trail);
+    static void* openConverter(const char* iconvName);
 
-    int codePage_;
-    bool doubleByte_ = false;
-    bool leadTable_ = false; // double-byte code page whose lead bytes are known
-    std::array<bool, 256> leadBytes_{};
-    std::array<char16_t, 256> singleBytes_{};
-    // Two-byte characters met so far, by lead << 8 | trail: 0 not yet met, 0xFFFF none.
-    std::vector<char16_t> pairs_;
-    void* converter_ = nullptr; // iconv_t, for double-byte code pages
+    const CodePageTable& table_;
+    // Two-byte characters met so far, by lead byte, then trail byte: 0 not yet met, 0xFFFF none.
+    using PairRow = std::array<char16_t, 256>;
+    std::array<std::unique_ptr<PairRow>, 256> pairs_;
+    void* converter_ = nullptr; // iconv_t, for double-byte code pages, opened when first needed
 };
 
 // Decoders made on first use, one per code page, for one reading.
@@ -76,25 +77,27 @@ struct CodePages {
     int defaultFont = -1;
 };
 
-// Code page 932 bytes of a character, for writers that want a fallback beside Unicode. Answers
-// are remembered for one writing.
-class ShiftJisEncoder {
+// The bytes of a character in one code page, for writers that want a fallback beside Unicode.
+// Answers are remembered for one writing.
+class CodePageEncoder {
 public:
-    ShiftJisEncoder();
-    ~ShiftJisEncoder();
-    ShiftJisEncoder(const ShiftJisEncoder&) = delete;
-    ShiftJisEncoder& operator=(const ShiftJisEncoder&) = delete;
+    explicit CodePageEncoder(int codePage);
+    ~CodePageEncoder();
+    CodePageEncoder(const CodePageEncoder&) = delete;
+    CodePageEncoder& operator=(const CodePageEncoder&) = delete;
 
     struct Bytes {
-        int size = 0; // 0: code page 932 has no such character
+        int size = 0; // 0: the code page has no such character
         unsigned char bytes[2] = {};
         QByteArray toByteArray() const {
             return QByteArray(reinterpret_cast<const char*>(bytes), size);
         }
     };
+    int codePage() const { return codePage_; }
     Bytes encode(char16_t character);
 
 private:
+    int codePage_;
     void* converter_ = nullptr;
     std::vector<std::uint32_t> known_; // per BMP character: 0 unknown, else length << 16 | bytes
 };

@@ -14,10 +14,6 @@ bool skipsLikeBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-ReadResult notRtf() {
-    return {ReadStatus::NotRtf, 0, 1, 1, QStringLiteral("not an RTF document")};
-}
-
 ReadResult readAt(QByteArrayView rtf, QTextCursor& cursor, bool pasting) {
     Reader reader(rtf, pasting);
     DocumentBuilder builder(cursor, reader.formats(), pasting);
@@ -38,7 +34,7 @@ bool looksLikeRtf(QByteArrayView bytes) {
 
 ReadResult readRtf(QByteArrayView rtf, QTextDocument& document) {
     if (!looksLikeRtf(rtf))
-        return notRtf();
+        return ReadResult::notRtf();
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false); // loading is not a step to undo
     document.clear();
@@ -53,7 +49,7 @@ ReadResult readRtf(QByteArrayView rtf, QTextDocument& document) {
 
 ReadResult insertRtf(QByteArrayView rtf, QTextCursor& cursor) {
     if (!looksLikeRtf(rtf))
-        return notRtf();
+        return ReadResult::notRtf();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const ReadResult result = readAt(rtf, cursor, true);

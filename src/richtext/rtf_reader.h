@@ -22,6 +22,9 @@ struct ReadResult {
     QString problem;
 
     bool isRtf() const { return status != ReadStatus::NotRtf; }
+    static ReadResult notRtf() {
+        return {ReadStatus::NotRtf, 0, 1, 1, QStringLiteral("not an RTF document")};
+    }
 };
 
 // True when the bytes start like an RTF document ("{\rtf", blanks and a UTF-8 mark allowed).

@@ -107,13 +107,13 @@ private:
     void writeText(QStringView text, bool inFontTable = false);
     qsizetype writeCommonCharacters(QStringView text);
     void writeCharacter(char32_t character);
-    void writeUnicode(char16_t unit, ShiftJisEncoder::Bytes fallback);
+    void writeUnicode(char16_t unit, CodePageEncoder::Bytes fallback);
     void writeEscaped(char16_t unit);
 
     const QTextDocument& document_;
     const QTextDocument& resources_;
     RtfOutput out_;
-    ShiftJisEncoder shiftJis_;
+    CodePageEncoder shiftJis_{kShiftJis};
     static constexpr std::size_t kUtf16Units = 0x10000;
     std::vector<std::uint32_t> escapeIndex_ = std::vector<std::uint32_t>(kUtf16Units, 0);
     std::vector<Escape> escapes_ = std::vector<Escape>(1);

@@ -60,7 +60,7 @@ void Writer::writeText(QStringView text, bool inFontTable) {
             continue;
         }
         if (inFontTable && unit >= 0x80) {
-            const ShiftJisEncoder::Bytes bytes = shiftJis_.encode(unit);
+            const CodePageEncoder::Bytes bytes = shiftJis_.encode(unit);
             if (bytes.size > 0) { // names stay in code page 932 bytes where they can
                 for (int b = 0; b < bytes.size; ++b)
                     out_.hexByte(bytes.bytes[b]);
@@ -101,7 +101,7 @@ void Writer::writeEscaped(char16_t unit) {
     std::uint32_t& index = escapeIndex_[unit];
     if (index == 0) {
         const int skip = unicodeSkip_;
-        const ShiftJisEncoder::Bytes fallback = shiftJis_.encode(unit);
+        const CodePageEncoder::Bytes fallback = shiftJis_.encode(unit);
         Escape escape;
         const QByteArray text = aside([&] {
             unicodeSkip_ = std::max(fallback.size, 1); // the \uc goes in front when needed
@@ -125,7 +125,7 @@ void Writer::writeEscaped(char16_t unit) {
 }
 
 // \uN, then the code page 932 bytes for readers without Unicode, or "?" where there are none.
-void Writer::writeUnicode(char16_t unit, ShiftJisEncoder::Bytes fallback) {
+void Writer::writeUnicode(char16_t unit, CodePageEncoder::Bytes fallback) {
     const int skip = std::max(fallback.size, 1);
     if (skip != unicodeSkip_) {
         out_.word(Kw::uc, skip);

@@ -62,3 +62,18 @@ QByteArray richEditStyleMemo(qsizetype bytes, quint32 seed) {
     out += "\\par\r\n}\r\n";
     return out;
 }
+
+QByteArray tableMemo(int rows, int columns) {
+    QByteArray out(kHeader);
+    QByteArray definition("\\trowd\\trgaph108");
+    for (int column = 1; column <= columns; ++column)
+        definition += "\\cellx" + QByteArray::number(column * 1000);
+    for (int row = 0; row < rows; ++row) {
+        out += definition;
+        for (int column = 0; column < columns; ++column)
+            out += "\\pard\\intbl \\'89\\'ef\\'8b\\'63 " + QByteArray::number(row) + "\\cell ";
+        out += "\\row\r\n";
+    }
+    out += "\\pard\\par\r\n}\r\n";
+    return out;
+}

@@ -5,3 +5,6 @@
 // A rich-edit style memo of about `bytes` bytes: code page 932 text as \'xx pairs mixed with
 // Latin words, a formatting change every forty or so characters, paragraphs of a few hundred.
 QByteArray richEditStyleMemo(qsizetype bytes, quint32 seed = 1);
+
+// A memo that is one table of `rows` rows and `columns` columns, a short text in every cell.
+QByteArray tableMemo(int rows, int columns);

@@ -1,5 +1,6 @@
 // Measures the RTF reader and writer on a 10 MB rich-edit style memo beside Qt's own HTML import
-// and export of the same document. Usage: rtf_bench [megabytes] [runs]
+// and export of the same document, and the reading of two large tables.
+// Usage: rtf_bench [megabytes] [runs]
 #include "memo_generator.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_tokenizer.h"
@@ -118,5 +119,15 @@ int main(int argc, char* argv[]) {
                 write / htmlExport, writeFile / htmlExport);
     std::printf("peak memory while reading: %.1f MB = %.2f x the file (target <= 8)\n",
                 static_cast<double>(peakKb) / 1024.0, static_cast<double>(peakKb) / 1024.0 / mb);
+
+    for (const auto& [rows, columns] : {std::pair{20000, 2}, std::pair{2000, 10}}) {
+        const QByteArray table = tableMemo(rows, columns);
+        const double ms = medianMs(runs, [&] {
+            QTextDocument tableDocument;
+            orbeta::rtf::readRtf(table, tableDocument);
+        });
+        std::printf("read a %d x %d table (%.1f MB): %.1f ms\n", rows, columns,
+                    static_cast<double>(table.size()) / (1024.0 * 1024.0), ms);
+    }
     return 0;
 }

@@ -3,14 +3,16 @@ add_test(NAME wine_prefix COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/support/wine_
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine TIMEOUT 300 LABELS interop)
 
 # The rich-edit control reading the RTF we write.
-set(richedit_source ${CMAKE_CURRENT_SOURCE_DIR}/richtext/wine/richedit_text.c)
-add_custom_command(OUTPUT richedit_text.exe
-    COMMAND ${ORBETA_MINGW_CC} -O2 -Wall -Wextra -Werror -o richedit_text.exe ${richedit_source}
-    DEPENDS ${richedit_source} COMMENT "Building richedit_text.exe with mingw-w64")
-add_custom_target(richedit_text_exe ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/richedit_text.exe)
+foreach(program richedit_text richedit_dump)
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/richtext/wine/${program}.c)
+    add_custom_command(OUTPUT ${program}.exe
+        COMMAND ${ORBETA_MINGW_CC} -O2 -Wall -Wextra -Werror -o ${program}.exe ${source}
+        DEPENDS ${source} COMMENT "Building ${program}.exe with mingw-w64")
+    add_custom_target(${program}_exe ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${program}.exe)
+endforeach()
 
 orbeta_add_test(tst_rtf_richedit SOURCES richtext/tst_rtf_richedit.cpp LABELS interop)
-add_dependencies(tst_rtf_richedit richedit_text_exe)
+add_dependencies(tst_rtf_richedit richedit_text_exe richedit_dump_exe)
 set_tests_properties(tst_rtf_richedit PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 600)
 
 # The registry reader built for Windows with its tests, run against values written into Wine's

@@ -1,5 +1,6 @@
 #include "memo/rich_text_box.h"
 
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
@@ -15,6 +16,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setTabChangesFocus(false);
     setFrameShape(QFrame::NoFrame);
+    rtf::showInlineObjects(*document()); // pictures kept as they were read, hidden text
 }
 
 const QStringList& RichTextBox::rtfMimeTypes() {

@@ -110,7 +110,51 @@ constexpr CharsetCodePage kCharsetCodePages[] = {
     {204, 1251}, {222, 874},  {238, 1250}, {254, 437},  {255, 850},
 };
 
+// Scripts, each with its character set, strongest first.
+struct ScriptRange {
+    char16_t first;
+    char16_t last;
+    int charset;
+};
+constexpr ScriptRange kScriptRanges[] = {
+    {0x3000, 0x30FF, kCharsetShiftJis}, // CJK punctuation, hiragana, katakana
+    {0x31F0, 0x31FF, kCharsetShiftJis}, // katakana extensions
+    {0x3400, 0x4DBF, kCharsetShiftJis}, // CJK ideographs
+    {0x4E00, 0x9FFF, kCharsetShiftJis}, {0xF900, 0xFAFF, kCharsetShiftJis},
+    {0xFF00, 0xFFEF, kCharsetShiftJis}, // full-width forms and half-width katakana
+    {0x2460, 0x24FF, kCharsetShiftJis}, // circled numbers
+    {0x1100, 0x11FF, kCharsetHangul},   {0x3130, 0x318F, kCharsetHangul},
+    {0xAC00, 0xD7AF, kCharsetHangul},   {0x0400, 0x04FF, kCharsetRussian},
+    {0x0370, 0x03FF, kCharsetGreek},    {0x0590, 0x05FF, kCharsetHebrew},
+    {0x0600, 0x06FF, kCharsetArabic},   {0x0E00, 0x0E7F, kCharsetThai},
+};
+
 } // namespace
+
+int scriptsOf(QStringView text) {
+    int scripts = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80)
+            continue;
+        for (std::size_t i = 0; i < std::size(kScriptRanges); ++i) {
+            if (unit >= kScriptRanges[i].first && unit <= kScriptRanges[i].last) {
+                if (kScriptRanges[i].charset == kCharsetShiftJis)
+                    return scripts | 1 << i; // nothing outweighs Japanese
+                scripts |= 1 << i;
+                break;
+            }
+        }
+    }
+    return scripts;
+}
+
+int charsetOfScripts(int scripts) {
+    for (std::size_t i = 0; i < std::size(kScriptRanges); ++i)
+        if (scripts & 1 << i)
+            return kScriptRanges[i].charset;
+    return kCharsetAnsi;
+}
 
 int codePageOfCharset(int charset) {
     for (const CharsetCodePage& entry : kCharsetCodePages)
@@ -173,18 +217,12 @@ const CodePageTable& tableOf(int codePage) {
 
 } // namespace
 
-CodePageDecoder::CodePageDecoder(int codePage) : table_(tableOf(codePage)) {}
+CodePageDecoder::CodePageDecoder(int codePage)
+    : table_(tableOf(codePage)), doubleByte_(table_.doubleByte),
+      leadBytes_(table_.leadBytes.data()) {}
 
 int CodePageDecoder::codePage() const {
     return table_.codePage;
-}
-
-bool CodePageDecoder::isDoubleByte() const {
-    return table_.doubleByte;
-}
-
-bool CodePageDecoder::isLeadByte(std::uint8_t byte) const {
-    return table_.doubleByte && table_.leadBytes[byte];
 }
 
 char16_t CodePageDecoder::pair(std::uint8_t lead, std::uint8_t trail) {

@@ -18,8 +18,18 @@ inline constexpr int kDosUnitedStates = 437;
 inline constexpr int kDosLatin = 850;
 inline constexpr int kHighestCodePage = 65535;
 
-// \fcharset1: "the system's default set", which says nothing about the bytes.
-inline constexpr int kCharsetDefault = 1;
+// Font character sets (\fcharsetN).
+inline constexpr int kCharsetNotStated = -1; // a font without \fcharset
+inline constexpr int kCharsetAnsi = 0;
+inline constexpr int kCharsetDefault = 1; // "the system's", which says nothing about the bytes
+inline constexpr int kCharsetSymbol = 2;
+inline constexpr int kCharsetShiftJis = 128;
+inline constexpr int kCharsetHangul = 129;
+inline constexpr int kCharsetGreek = 161;
+inline constexpr int kCharsetHebrew = 177;
+inline constexpr int kCharsetArabic = 178;
+inline constexpr int kCharsetRussian = 204;
+inline constexpr int kCharsetThai = 222;
 
 // Windows language identifiers, as \deflangN writes them.
 inline constexpr int kLanguageEnglishUs = 1033;
@@ -31,6 +41,12 @@ constexpr bool isCodePageNumber(int value) {
 
 // The Windows code page of an RTF font character set (\fcharsetN); 0 when the set names none.
 int codePageOfCharset(int charset);
+
+// The scripts a text is written in, as bits for charsetOfScripts; 0 for plain ASCII.
+int scriptsOf(QStringView text);
+// The character set a font needs for text in these scripts: Japanese wherever there is any, since
+// code page 932 also holds Greek and Cyrillic letters; otherwise the script's own; ANSI for Latin.
+int charsetOfScripts(int scripts);
 
 struct CodePageTable;
 
@@ -45,8 +61,8 @@ public:
     CodePageDecoder& operator=(const CodePageDecoder&) = delete;
 
     int codePage() const;
-    bool isDoubleByte() const;
-    bool isLeadByte(std::uint8_t byte) const;
+    bool isDoubleByte() const { return doubleByte_; }
+    bool isLeadByte(std::uint8_t byte) const { return doubleByte_ && leadBytes_[byte]; }
     void decode(QByteArrayView bytes, QString& out);
 
 private:
@@ -54,6 +70,8 @@ private:
     static void* openConverter(const char* iconvName);
 
     const CodePageTable& table_;
+    const bool doubleByte_;
+    const bool* leadBytes_; // of the table, 256 of them
     // Two-byte characters met so far, by lead byte, then trail byte: 0 not yet met, 0xFFFF none.
     using PairRow = std::array<char16_t, 256>;
     std::array<std::unique_ptr<PairRow>, 256> pairs_;
@@ -74,7 +92,7 @@ private:
 struct CodePages {
     CodePageDecoders decoders;
     int documentCodePage = kWindowsLatin;
-    int defaultFont = -1;
+    int defaultFont = 0; // as readers take it where \deff is missing
 };
 
 // The bytes of a character in one code page, for writers that want a fallback beside Unicode.

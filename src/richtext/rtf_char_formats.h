@@ -4,6 +4,9 @@
 
 #include <QTextCharFormat>
 
+#include <array>
+#include <optional>
+
 namespace orbeta::rtf {
 
 class ColorTable;
@@ -20,9 +23,23 @@ public:
         : fonts_(fonts), colors_(colors), fields_(fields), codePages_(codePages),
           pasting_(pasting) {}
 
+    // The format of text in these properties. Memos switch between a few formats all along,
+    // so the last ones made are kept.
     QTextCharFormat format(const CharState& chr) const;
+    // A table has changed: formats made before may name other fonts or colours.
+    void forget() { made_ = {}; }
 
 private:
+    QTextCharFormat make(const CharState& chr) const;
+
+    struct Made {
+        CharState chr;
+        QTextCharFormat format;
+    };
+    static constexpr std::size_t kKept = 8;
+    mutable std::array<std::optional<Made>, kKept> made_;
+    mutable std::size_t next_ = 0;
+
     const FontTable& fonts_;
     const ColorTable& colors_;
     const Fields& fields_;

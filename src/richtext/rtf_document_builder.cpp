@@ -2,10 +2,13 @@
 
 #include "app/twips.h"
 #include "richtext/rtf_char_formats.h"
+#include "richtext/rtf_format_properties.h"
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_pictures.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
 
@@ -18,8 +21,6 @@ namespace {
 
 constexpr double kRtfDefaultPoints = 12; // text without \fs
 constexpr int kMaxListIndent = 9;
-constexpr double kCellPadding = 2;
-constexpr int kMaxColumns = RowDefinition::kMaxCells;
 
 int listIndentOf(const ParaState& para) {
     if (para.listOverride > 0)
@@ -37,6 +38,12 @@ QTextBlockFormat blockFormatOf(const ParaState& para) {
             format.setLeftMargin(twips::toExactPixels(para.leftIndent));
         if (para.firstLineIndent != 0)
             format.setTextIndent(twips::toExactPixels(para.firstLineIndent));
+    } else if (para.indentSet && (para.leftIndent != listIndentOf(para) * kListIndentStep ||
+                                  para.firstLineIndent != kListMarkIndent)) {
+        // The list lays the item out; indents other than the usual ones are kept for writing
+        // the item back as it was.
+        format.setProperty(kListItemLeftIndentProperty, para.leftIndent);
+        format.setProperty(kListItemFirstIndentProperty, para.firstLineIndent);
     }
     if (para.rightIndent != 0)
         format.setRightMargin(twips::toExactPixels(para.rightIndent));
@@ -51,142 +58,92 @@ QTextBlockFormat blockFormatOf(const ParaState& para) {
 } // namespace
 
 void DocumentBuilder::text(const QString& text, const CharState& chr, const ParaState& para) {
-    openParagraph(para);
-    cursor_.insertText(text, formats_.format(chr));
+    const QTextCharFormat format = formats_.format(chr);
+    if (chr.hidden)
+        insert(QString(QChar::ObjectReplacementCharacter), hiddenTextFormat(text, format), para);
+    else
+        insert(text, format, para);
 }
 
-void DocumentBuilder::picture(const PictureData& picture, const ParaState& para) {
-    const std::optional<QTextImageFormat> format = placePicture(picture, *cursor_.document());
-    if (!format)
+void DocumentBuilder::picture(const PictureData& picture, QByteArrayView rtf,
+                              const ParaState& para) {
+    if (const std::optional<QTextImageFormat> image = placePicture(picture, *cursor_.document()))
+        insert(QString(QChar::ObjectReplacementCharacter), *image, para);
+    else
+        insert(QString(QChar::ObjectReplacementCharacter),
+               embeddedObjectFormat(embeddedPicture(picture, rtf)), para);
+}
+
+void DocumentBuilder::object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) {
+    insert(QString(QChar::ObjectReplacementCharacter),
+           embeddedObjectFormat(embeddedObject(object, rtf)), para);
+}
+
+void DocumentBuilder::insert(const QString& text, const QTextCharFormat& format,
+                             const ParaState& para) {
+    if (para.inTable) {
+        table_.push_back({TableEvent::Insert, text, format, para, {}});
         return;
-    openParagraph(para);
-    cursor_.insertImage(*format);
+    }
+    if (!table_.empty())
+        buildTable();
+    openParagraph();
+    cursor_.insertText(text, format);
 }
 
-void DocumentBuilder::defaultFont(const QString& family) {
+void DocumentBuilder::defaultFont(const QString& family, int charset) {
     if (pasting_)
         return;
-    QFont font = cursor_.document()->defaultFont();
+    QTextDocument& document = *cursor_.document();
+    QFont font = document.defaultFont();
     if (!family.isEmpty())
         font.setFamilies({family});
     font.setPointSizeF(kRtfDefaultPoints);
-    cursor_.document()->setDefaultFont(font);
+    document.setDefaultFont(font);
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    if (!family.isEmpty())
+        root.setProperty(kFontCharsetProperty, charset);
+    else
+        root.clearProperty(kFontCharsetProperty);
+    document.rootFrame()->setFrameFormat(root);
 }
 
 void DocumentBuilder::endParagraph(const ParaState& para) {
-    openParagraph(para);
+    if (para.inTable) {
+        table_.push_back({TableEvent::EndParagraph, {}, {}, para, {}});
+        return;
+    }
+    if (!table_.empty())
+        buildTable();
+    openParagraph();
     formatBlock(para);
     paragraphPending_ = true;
 }
 
+// \cell ends a cell even where no \intbl said that a table had begun.
 void DocumentBuilder::endCell(const ParaState& para) {
     ParaState inCell = para;
     inCell.inTable = true;
-    openParagraph(inCell);
-    formatBlock(inCell);
-    paragraphPending_ = false;
-    inCell_ = false;
-    ++cell_;
+    table_.push_back({TableEvent::EndCell, {}, {}, inCell, {}});
 }
 
 void DocumentBuilder::endRow() {
-    if (!table_)
-        return;
-    applyMerges();
-    rowPending_ = true;
-    inCell_ = false;
-    cell_ = 0;
-    paragraphPending_ = false;
+    if (!table_.empty())
+        table_.push_back({TableEvent::EndRow, {}, {}, {}, rowDefinition_});
 }
 
 void DocumentBuilder::finish(const ParaState& para) {
-    if (table_ && !para.inTable)
-        leaveTable();
-    if (!pasting_ && !paragraphPending_ && !table_)
+    const bool endsInTable = !table_.empty() && para.inTable;
+    if (!table_.empty())
+        buildTable();
+    if (!pasting_ && !paragraphPending_ && !endsInTable)
         formatBlock(para);
 }
 
-void DocumentBuilder::openParagraph(const ParaState& para) {
-    if (table_ && !para.inTable)
-        leaveTable();
-    if (para.inTable) {
-        enterTable();
-        if (!inCell_) {
-            if (cell_ >= table_->columns() && table_->columns() < kMaxColumns)
-                table_->appendColumns(std::min(cell_, kMaxColumns - 1) - table_->columns() + 1);
-            const int column = std::min(cell_, table_->columns() - 1);
-            const QTextTableCell target = table_->cellAt(row_, column);
-            const bool crowded = column < cell_; // more cells than a table can take
-            cursor_ = crowded ? target.lastCursorPosition() : target.firstCursorPosition();
-            inCell_ = true;
-            paragraphPending_ = crowded;
-        }
-    }
+void DocumentBuilder::openParagraph() {
     if (paragraphPending_) {
         cursor_.insertBlock(QTextBlockFormat(), cursor_.charFormat());
         paragraphPending_ = false;
-    }
-}
-
-void DocumentBuilder::enterTable() {
-    if (!table_) {
-        const int columns =
-            std::clamp(static_cast<int>(rowDefinition_.cells.size()), 1, kMaxColumns);
-        QTextTableFormat format;
-        format.setCellPadding(kCellPadding);
-        format.setBorder(1);
-        format.setBorderCollapse(true);
-        table_ = cursor_.insertTable(1, columns, format);
-        row_ = 0;
-        cell_ = 0;
-        inCell_ = false;
-        rowPending_ = false;
-        paragraphPending_ = false;
-        verticalStart_.assign(static_cast<std::size_t>(kMaxColumns), -1);
-        return;
-    }
-    if (rowPending_) {
-        table_->appendRows(1);
-        ++row_;
-        rowPending_ = false;
-        const int wanted = std::min(static_cast<int>(rowDefinition_.cells.size()), kMaxColumns);
-        if (wanted > table_->columns())
-            table_->appendColumns(wanted - table_->columns());
-    }
-}
-
-void DocumentBuilder::leaveTable() {
-    if (!rowPending_)
-        applyMerges();
-    cursor_ = table_->lastCursorPosition();
-    cursor_.movePosition(QTextCursor::NextBlock);
-    table_ = nullptr;
-    paragraphPending_ = false;
-    inCell_ = false;
-}
-
-void DocumentBuilder::applyMerges() {
-    const auto& cells = rowDefinition_.cells;
-    const int columns = std::min(static_cast<int>(cells.size()), table_->columns());
-    for (int column = 0; column < columns;) {
-        int span = 1;
-        if (cells[static_cast<std::size_t>(column)].mergeFirst)
-            while (column + span < columns &&
-                   cells[static_cast<std::size_t>(column + span)].mergeNext)
-                ++span;
-        if (span > 1)
-            table_->mergeCells(row_, column, 1, span);
-        column += span;
-    }
-    for (int column = 0; column < columns; ++column) {
-        const auto& cell = cells[static_cast<std::size_t>(column)];
-        int& start = verticalStart_[static_cast<std::size_t>(column)];
-        if (cell.verticalFirst)
-            start = row_;
-        else if (cell.verticalNext && start >= 0)
-            table_->mergeCells(start, column, row_ - start + 1, 1);
-        else
-            start = -1;
     }
 }
 

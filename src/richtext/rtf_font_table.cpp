@@ -10,7 +10,10 @@ void FontTable::word(Kw word, int value) {
         *current_ = Font();
         break;
     case Kw::fcharset:
-        if (current_ && value != kCharsetDefault)
+        if (!current_)
+            break;
+        current_->charset = value;
+        if (value != kCharsetDefault)
             current_->codePage = codePageOfCharset(value);
         break;
     case Kw::cpg:
@@ -32,6 +35,11 @@ void FontTable::text(QByteArrayView bytes) {
         }
         current_->nameBytes.append(c);
     }
+}
+
+void FontTable::byte(char byte) {
+    if (current_)
+        current_->nameBytes.append(byte);
 }
 
 void FontTable::character(char16_t unit) {
@@ -58,6 +66,11 @@ void FontTable::finishFont() {
 int FontTable::codePageOf(int font) const {
     const auto found = fonts_.find(font);
     return found == fonts_.end() ? 0 : found->second.codePage;
+}
+
+int FontTable::charsetOf(int font) const {
+    const auto found = fonts_.find(font);
+    return found == fonts_.end() ? kCharsetNotStated : found->second.charset;
 }
 
 QString FontTable::familyOf(int font) const {

@@ -16,19 +16,24 @@ class FontTable {
 public:
     explicit FontTable(CodePages& codePages) : codePages_(codePages) {}
 
-    void word(Kw word, int value); // \f starts a font; \fcharset, \cpg give its code page
-    void text(QByteArrayView bytes);
-    void character(char16_t unit); // a \uN in a name
+    void word(Kw word, int value);   // \f starts a font; \fcharset, \cpg give its code page
+    void text(QByteArrayView bytes); // a ";" ends the font
+    void byte(char byte);            // a byte of the name given as \'hh
+    void character(char16_t unit);   // a \uN in a name
     void groupEnded() { finishFont(); }
 
     // The code page of a font's text; 0 when the font names none.
     int codePageOf(int font) const;
+    // The character set (\fcharsetN) a font states, or kCharsetNotStated.
+    int charsetOf(int font) const;
+    bool holds(int font) const { return fonts_.count(font) > 0; }
     // The font's name; empty for a font the table does not hold.
     QString familyOf(int font) const;
 
 private:
     struct Font {
         int codePage = 0; // 0: the document's
+        int charset = kCharsetNotStated;
         QByteArray nameBytes;
         QString name;
     };

@@ -226,6 +226,11 @@ enum class Kw : std::uint16_t {
     picscalex,
     picscaley,
     bin,
+    // objects
+    objw,
+    objh,
+    objscalex,
+    objscaley,
     // symbols
     emdash,
     endash,

@@ -24,7 +24,90 @@ constexpr qsizetype kMaxPictureBytes = 64 * 1024 * 1024;
 constexpr int kMaxPictureNumber = 1 << 24;
 constexpr int kMaxGoalTwips = 4 * 31680; // 88 inches
 constexpr int kMaxScalePercent = 10000;
-constexpr double kFullScale = 100.0; // percent
+constexpr double kFullScale = 100.0;              // percent
+constexpr double kHimetricPerPixel = 2540.0 / 96; // metafile sizes are in 0.01 mm
+constexpr QSizeF kPlaceholderSize(32, 32);
+// A bitmap file's header: "BM", the file's size, two reserved words, where the pixels start.
+constexpr qsizetype kBitmapFileHeaderSize = 14;
+constexpr qsizetype kBitmapInfoHeaderSize = 40;
+constexpr std::uint32_t kBitFields = 3; // biCompression: three colour masks follow the header
+
+std::uint32_t littleEndian32(QByteArrayView bytes, qsizetype at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+    return value;
+}
+
+// Qt reads bitmap files; a DIB in RTF is one without the file header, which is put back.
+QImage dibImage(const QByteArray& dib) {
+    if (dib.size() < kBitmapInfoHeaderSize)
+        return {};
+    const std::uint32_t headerSize = littleEndian32(dib, 0);
+    const std::uint32_t bitCount = littleEndian32(dib, 12) >> 16 & 0xFFFF; // after biPlanes
+    const std::uint32_t compression = littleEndian32(dib, 16);
+    const std::uint32_t colorsUsed = littleEndian32(dib, 32);
+    if (headerSize < kBitmapInfoHeaderSize || headerSize > static_cast<std::uint32_t>(dib.size()))
+        return {};
+    std::uint32_t palette = bitCount <= 8 ? (colorsUsed ? colorsUsed : 1u << bitCount) * 4 : 0;
+    if (compression == kBitFields && headerSize == kBitmapInfoHeaderSize)
+        palette += 12;
+    const auto fileSize = static_cast<std::uint32_t>(kBitmapFileHeaderSize + dib.size());
+    const auto pixelsAt = static_cast<std::uint32_t>(kBitmapFileHeaderSize) + headerSize + palette;
+    QByteArray file("BM");
+    for (const std::uint32_t value : {fileSize, 0u, pixelsAt})
+        for (int shift = 0; shift < 32; shift += 8)
+            file.append(static_cast<char>(value >> shift & 0xFF));
+    file.append(dib);
+    return QImage::fromData(file, "BMP");
+}
+
+QString labelOf(PictureKind kind) {
+    switch (kind) {
+    case PictureKind::Png:
+        return QStringLiteral("PNG");
+    case PictureKind::Jpeg:
+        return QStringLiteral("JPEG");
+    case PictureKind::Emf:
+        return QStringLiteral("EMF");
+    case PictureKind::Wmf:
+        return QStringLiteral("WMF");
+    case PictureKind::Dib:
+    case PictureKind::Bitmap:
+        return QStringLiteral("BMP");
+    case PictureKind::MacPict:
+        return QStringLiteral("PICT");
+    case PictureKind::Os2Metafile:
+        return QStringLiteral("MET");
+    case PictureKind::Unknown:
+        break;
+    }
+    return QStringLiteral("?");
+}
+
+QImage drawableImage(const PictureData& picture) {
+    if (picture.kind == PictureKind::Dib)
+        return dibImage(picture.bytes);
+    if (picture.kind == PictureKind::Png || picture.kind == PictureKind::Jpeg)
+        return QImage::fromData(picture.bytes);
+    return {};
+}
+
+// The size the picture's own numbers give, before \picwgoal and the scales.
+QSizeF naturalSize(const PictureData& picture, const QImage& image) {
+    const bool metafile = picture.kind == PictureKind::Wmf || picture.kind == PictureKind::Emf ||
+                          picture.kind == PictureKind::Os2Metafile;
+    if (picture.pixelWidth > 0 && picture.pixelHeight > 0) {
+        const double unit = metafile ? kHimetricPerPixel : 1.0;
+        return {picture.pixelWidth / unit, picture.pixelHeight / unit};
+    }
+    return image.isNull() ? kPlaceholderSize : QSizeF(image.size());
+}
+
+QSizeF scaled(QSizeF size, int scaleX, int scaleY) {
+    return {size.width() * std::clamp(scaleX, 1, kMaxScalePercent) / kFullScale,
+            size.height() * std::clamp(scaleY, 1, kMaxScalePercent) / kFullScale};
+}
 
 PictureKind kindOf(const QByteArray& bytes) {
     if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
@@ -52,6 +135,24 @@ void PictureData::word(Kw word, int value) {
         break;
     case Kw::jpegblip:
         kind = PictureKind::Jpeg;
+        break;
+    case Kw::emfblip:
+        kind = PictureKind::Emf;
+        break;
+    case Kw::wmetafile:
+        kind = PictureKind::Wmf;
+        break;
+    case Kw::dibitmap:
+        kind = PictureKind::Dib;
+        break;
+    case Kw::wbitmap:
+        kind = PictureKind::Bitmap;
+        break;
+    case Kw::macpict:
+        kind = PictureKind::MacPict;
+        break;
+    case Kw::pmmetafile:
+        kind = PictureKind::Os2Metafile;
         break;
     case Kw::picw:
         pixelWidth = number;
@@ -98,7 +199,9 @@ void PictureData::addBinary(QByteArrayView data) {
 }
 
 std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDocument& document) {
-    if (picture.kind == PictureKind::Unknown || kindOf(picture.bytes) != picture.kind)
+    if (picture.kind != PictureKind::Png && picture.kind != PictureKind::Jpeg)
+        return std::nullopt;
+    if (kindOf(picture.bytes) != picture.kind)
         return std::nullopt;
     const QSize natural = imageSize(picture.bytes);
     if (!natural.isValid() || natural.isEmpty())
@@ -125,6 +228,55 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
         format.setHeight(shownHeight);
     }
     return format;
+}
+
+EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf) {
+    EmbeddedObject object;
+    object.rtf = rtf.toByteArray();
+    object.image = drawableImage(picture);
+    object.label = labelOf(picture.kind);
+    QSizeF size = naturalSize(picture, object.image);
+    if (picture.goalWidth > 0)
+        size.setWidth(twips::toExactPixels(picture.goalWidth));
+    if (picture.goalHeight > 0)
+        size.setHeight(twips::toExactPixels(picture.goalHeight));
+    object.size = scaled(size, picture.scaleX, picture.scaleY);
+    return object;
+}
+
+void ObjectData::word(Kw word, int value) {
+    const int number = std::clamp(value, 0, kMaxPictureNumber);
+    switch (word) {
+    case Kw::objw:
+        width = std::min(number, kMaxGoalTwips);
+        break;
+    case Kw::objh:
+        height = std::min(number, kMaxGoalTwips);
+        break;
+    case Kw::objscalex:
+        scaleX = number;
+        break;
+    case Kw::objscaley:
+        scaleY = number;
+        break;
+    default:
+        break;
+    }
+}
+
+EmbeddedObject embeddedObject(const ObjectData& data, QByteArrayView rtf) {
+    EmbeddedObject object;
+    if (data.result)
+        object = embeddedPicture(*data.result, rtf);
+    object.rtf = rtf.toByteArray();
+    object.label = QStringLiteral("OLE");
+    if (data.width > 0 && data.height > 0)
+        object.size =
+            scaled(QSizeF(twips::toExactPixels(data.width), twips::toExactPixels(data.height)),
+                   data.scaleX, data.scaleY);
+    else if (!data.result)
+        object.size = kPlaceholderSize;
+    return object;
 }
 
 std::optional<StoredPicture> storedPicture(const QTextDocument& resources,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_keywords.h"
 
 #include <QByteArray>
@@ -14,7 +15,17 @@ class QTextDocument;
 
 namespace orbeta::rtf {
 
-enum class PictureKind { Unknown, Png, Jpeg };
+enum class PictureKind {
+    Unknown,
+    Png,
+    Jpeg,
+    Emf,        // \emfblip
+    Wmf,        // \wmetafileN
+    Dib,        // \dibitmapN: a device-independent bitmap without its file header
+    Bitmap,     // \wbitmapN: a device-dependent bitmap
+    MacPict,    // \macpict
+    Os2Metafile // \pmmetafileN
+};
 
 // A \pict group as it is read: its kind, its sizes and its bytes (hexadecimal or \bin).
 struct PictureData {
@@ -35,9 +46,26 @@ private:
     int pendingNibble_ = -1;
 };
 
-// Adds the picture to the document's resources and returns the format that shows it, or
-// nothing for kinds the program does not show and for bytes that are no picture.
+// Adds a PNG or JPEG picture to the document's resources and returns the format that shows it;
+// nothing for other kinds and for bytes that Qt cannot read as the picture they claim to be.
 std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDocument& document);
+
+// Any other picture, kept as its group `rtf`, at the size the group gives, drawn where Qt can.
+EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf);
+
+// An \object group as it is read: its size and the picture of its \result.
+struct ObjectData {
+    int width = 0;    // \objw, twips
+    int height = 0;   // \objh, twips
+    int scaleX = 100; // \objscalex, percent
+    int scaleY = 100;
+    std::optional<PictureData> result;
+
+    void word(Kw word, int value);
+};
+
+// The object kept as its group `rtf`, shown as its result's picture where Qt can draw it.
+EmbeddedObject embeddedObject(const ObjectData& object, QByteArrayView rtf);
 
 // A picture of the document ready to be written: PNG or JPEG bytes and the size it is shown at.
 struct StoredPicture {

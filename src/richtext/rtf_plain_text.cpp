@@ -10,13 +10,17 @@ class PlainTextSink final : public ReadSink {
 public:
     QString collected;
 
-    void text(const QString& run, const CharState&, const ParaState&) override { collected += run; }
-    void picture(const PictureData&, const ParaState&) override {}
+    void text(const QString& run, const CharState& chr, const ParaState&) override {
+        if (!chr.hidden)
+            collected += run;
+    }
+    void picture(const PictureData&, QByteArrayView, const ParaState&) override {}
+    void object(const ObjectData&, QByteArrayView, const ParaState&) override {}
     void endParagraph(const ParaState&) override { collected += QLatin1Char('\n'); }
     void endCell(const ParaState&) override { collected += QLatin1Char('\n'); }
     void endRow() override {}
     void rowDefinition(const RowDefinition&) override {}
-    void defaultFont(const QString&) override {}
+    void defaultFont(const QString&, int) override {}
     void finish(const ParaState&) override {}
 };
 

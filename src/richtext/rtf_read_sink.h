@@ -8,6 +8,7 @@
 
 namespace orbeta::rtf {
 
+struct ObjectData;
 struct PictureData;
 
 // One table row as \trowd ... \cellxN describes it.
@@ -23,20 +24,23 @@ struct RowDefinition {
     std::vector<Cell> cells;
 };
 
-// What the reader hands on, in the order of the file: text runs, pictures, paragraph ends and
-// table cells. RTF's \par ends a paragraph, so the mark that ends the last one opens no new one.
+// What the reader hands on, in the order of the file: text runs, pictures, objects, paragraph
+// ends and table cells. RTF's \par ends a paragraph, so the mark that ends the last one opens no
+// new one. Pictures and objects come with their group as it stands in the file.
 class ReadSink {
 public:
     virtual ~ReadSink() = default;
 
     virtual void text(const QString& text, const CharState& chr, const ParaState& para) = 0;
-    virtual void picture(const PictureData& picture, const ParaState& para) = 0;
+    virtual void picture(const PictureData& picture, QByteArrayView rtf, const ParaState& para) = 0;
+    virtual void object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) = 0;
     virtual void endParagraph(const ParaState& para) = 0;
     virtual void endCell(const ParaState& para) = 0;
     virtual void endRow() = 0;
     virtual void rowDefinition(const RowDefinition& row) = 0;
-    // The font table has been read: the family of the document's default font (\deff).
-    virtual void defaultFont(const QString& family) = 0;
+    // The font table has been read: the document's default font (\deff), its family (empty
+    // when the table has no such font) and its character set, or kCharsetNotStated.
+    virtual void defaultFont(const QString& family, int charset) = 0;
     // The document has ended; `para` holds for a last paragraph that no \par ended.
     virtual void finish(const ParaState& para) = 0;
 };

@@ -28,7 +28,8 @@ const char* statusProblem(TokenStatus status) {
 } // namespace
 
 Reader::Reader(QByteArrayView input, bool pasting)
-    : tokens_(input), pasting_(pasting), formats_(fonts_, colors_, fields_, codePages_, pasting),
+    : input_(input), tokens_(input), pasting_(pasting),
+      formats_(fonts_, colors_, fields_, codePages_, pasting),
       text_(codePages_, fonts_, state_.chr, state_.para,
             [this](QString& text, const CharState& chr, const ParaState& para) {
                 takeRun(text, chr, para);
@@ -51,9 +52,10 @@ ReadResult Reader::run(ReadSink& sink) {
     else if (!tokens_.restIsBlank())
         problem(tokens_.offset(), "text after the end of the document");
     flushRun();
-    sink.finish(state_.para);
+    sink.finish(finished_ ? finalPara_ : state_.para);
     if (!fontTableSeen_)
-        sink.defaultFont(fonts_.familyOf(codePages_.defaultFont));
+        sink.defaultFont(fonts_.familyOf(codePages_.defaultFont),
+                         fonts_.charsetOf(codePages_.defaultFont));
     return result_;
 }
 
@@ -74,7 +76,7 @@ void Reader::handle(const Token& token) {
     if (token.type == TokenType::GroupStart || token.type == TokenType::GroupEnd) {
         pendingSkip_ = 0;
         if (token.type == TokenType::GroupStart)
-            pushGroup();
+            pushGroup(token.offset);
         else
             popGroup();
         return;
@@ -115,21 +117,25 @@ void Reader::handle(const Token& token) {
     }
 }
 
-// \upr and \object read only one part of their group.
-bool Reader::handledBySpecialDestination(const Token& token, bool opened) {
+// \upr and \object read only parts of their group.
+bool Reader::readsPartOfGroup(const Token& token, bool opened) {
     if (state_.destination == Destination::UnicodePair) {
         if (token.type == TokenType::ControlWord && lookupKeyword(token.word).id == Kw::ud)
             state_.destination = state_.outsidePair;
         return true;
     }
     if (state_.destination == Destination::Object) {
-        if (token.type == TokenType::ControlWord && lookupKeyword(token.word).id == Kw::result)
-            state_.destination = Destination::Text;
-        else if (token.type == TokenType::ControlWord && opened)
+        if (token.type != TokenType::ControlWord)
+            return true;
+        const Keyword keyword = lookupKeyword(token.word);
+        if (keyword.id == Kw::result)
+            state_.destination = Destination::ObjectResult;
+        else if (opened)
             state_.destination = Destination::Skip; // \objdata, \objclass and the like
-        return true;
+        else
+            object_.word(keyword.id, keyword.parameter(token.hasParameter, token.parameter));
     }
-    return false;
+    return true;
 }
 
 void Reader::controlWordToken(const Token& token, bool opened) {
@@ -171,7 +177,7 @@ void Reader::hexByteToken(char byte) {
         state_.destination == Destination::FieldInstruction)
         text_.addBytes(bytes);
     else if (state_.destination == Destination::FontTable)
-        fonts_.text(bytes);
+        fonts_.byte(byte); // an escaped ";" belongs to the name
 }
 
 bool Reader::skipsUnicodeFallback(const Token& token) {
@@ -190,7 +196,7 @@ bool Reader::skipsUnicodeFallback(const Token& token) {
     return true;
 }
 
-void Reader::pushGroup() {
+void Reader::pushGroup(qsizetype offset) {
     if (!stack_.empty() || state_.destination != Destination::Text || finished_)
         flushRun();
     groupJustOpened_ = true;
@@ -199,6 +205,8 @@ void Reader::pushGroup() {
         return;
     }
     stack_.push_back(state_);
+    state_.groupStart = offset;
+    state_.opensObject = false;
     starPending_ = false;
 }
 
@@ -222,10 +230,13 @@ void Reader::popGroup() {
 // What a group leaves behind once it is closed.
 void Reader::groupEnded(const State& ended) {
     const Destination now = state_.destination;
+    if (ended.destination == Destination::FontTable || ended.destination == Destination::ColorTable)
+        formats_.forget();
     if (ended.destination == Destination::FontTable) {
         fonts_.groupEnded();
         if (now != Destination::FontTable) {
-            sink_->defaultFont(fonts_.familyOf(codePages_.defaultFont));
+            sink_->defaultFont(fonts_.familyOf(codePages_.defaultFont),
+                               fonts_.charsetOf(codePages_.defaultFont));
             fontTableSeen_ = true;
         }
     }
@@ -234,14 +245,28 @@ void Reader::groupEnded(const State& ended) {
         state_.para.listOverride = 0;
     }
     if (ended.destination == Destination::Picture && now != Destination::Picture) {
-        sink_->picture(picture_, state_.para);
+        if (now == Destination::ObjectResult)
+            object_.result = picture_; // what the object shows
+        else
+            sink_->picture(picture_, groupBytes(ended), state_.para);
         picture_ = PictureData();
+    }
+    if (ended.opensObject) {
+        sink_->object(object_, groupBytes(ended), state_.para);
+        object_ = ObjectData();
     }
     if (ended.destination == Destination::FieldInstruction && now != Destination::FieldInstruction)
         fields_.instructionEnded();
     fields_.closeDeeperThan(stack_.size());
-    if (stack_.empty())
+    if (stack_.empty()) {
         finished_ = true; // the document's own group is closed; anything after it is not RTF
+        finalPara_ = ended.para;
+    }
+}
+
+// The group that has just closed, braces included, as it stands in the file.
+QByteArrayView Reader::groupBytes(const State& ended) const {
+    return input_.sliced(ended.groupStart, tokens_.offset() - ended.groupStart);
 }
 
 void Reader::takeRun(QString& text, const CharState& chr, const ParaState& para) {
@@ -249,6 +274,8 @@ void Reader::takeRun(QString& text, const CharState& chr, const ParaState& para)
         fields_.addInstruction(text);
         return;
     }
+    if (state_.destination == Destination::ObjectResult)
+        return; // the object is kept whole; its result is only what it shows
     // Control characters other than tab do not belong in text, nor do halves of surrogate pairs.
     text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
     for (qsizetype i = 0; i < text.size(); ++i) {

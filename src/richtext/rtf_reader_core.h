@@ -38,8 +38,9 @@ private:
     enum class Destination : std::uint8_t {
         Text,
         Skip,
-        UnicodePair, // \upr: skip, except its \ud part
-        Object,      // \object: skip, except the \result that stands in for it
+        UnicodePair,  // \upr: skip, except its \ud part
+        Object,       // \object: its size; the rest is kept as the group's bytes
+        ObjectResult, // \result of an \object: only its picture counts
         FontTable,
         ColorTable,
         FieldInstruction,
@@ -54,19 +55,27 @@ private:
         Destination outsidePair = Destination::Text; // where \ud text goes inside \upr
         CharState chr;
         ParaState para;
-        int unicodeSkip = 1; // \uc
+        int unicodeSkip = 1;      // \uc
+        qsizetype groupStart = 0; // where the group's "{" stands
+        bool opensObject = false; // the group of an \object
     };
 
     // tokens and groups (rtf_reader_core.cpp)
     void handle(const Token& token);
-    bool handledBySpecialDestination(const Token& token, bool opened);
+    bool handledBySpecialDestination(const Token& token, bool opened) {
+        return (state_.destination == Destination::UnicodePair ||
+                state_.destination == Destination::Object) &&
+               readsPartOfGroup(token, opened);
+    }
+    bool readsPartOfGroup(const Token& token, bool opened);
     void controlWordToken(const Token& token, bool opened);
     void textToken(QByteArrayView bytes);
     void hexByteToken(char byte);
     bool skipsUnicodeFallback(const Token& token);
-    void pushGroup();
+    void pushGroup(qsizetype offset);
     void popGroup();
     void groupEnded(const State& ended);
+    QByteArrayView groupBytes(const State& ended) const;
     void problem(qsizetype offset, const char* what);
     void takeRun(QString& text, const CharState& chr, const ParaState& para);
     void appendText(QStringView text) { text_.addText(text); }
@@ -92,6 +101,7 @@ private:
     void fieldWord(Kw word);
     void listTableWord(Kw word);
 
+    QByteArrayView input_;
     Tokenizer tokens_;
     const bool pasting_;
     ReadSink* sink_ = nullptr;
@@ -104,6 +114,7 @@ private:
     bool groupJustOpened_ = false;
     bool finished_ = false;
     int pendingSkip_ = 0;
+    ParaState finalPara_; // of the document's own group when it closed
 
     CodePages codePages_;
     FontTable fonts_{codePages_};
@@ -113,6 +124,7 @@ private:
     ListTables lists_;
     OldStyleNumbering oldList_;
     PictureData picture_;
+    ObjectData object_;
     RowDefinition rowDefinition_;
     RowDefinition::Cell nextCell_;
     CharFormats formats_;

@@ -24,12 +24,17 @@ void Reader::destinationWord(Kw word) {
         break; // read like the text around them
     case Kw::object:
         state_.destination = inText ? Destination::Object : Destination::Skip;
-        break;
-    case Kw::pict:
-        state_.destination = inText ? Destination::Picture : Destination::Skip;
+        state_.opensObject = inText;
         if (inText)
+            object_ = ObjectData();
+        break;
+    case Kw::pict: {
+        const bool wanted = inText || state_.destination == Destination::ObjectResult;
+        state_.destination = wanted ? Destination::Picture : Destination::Skip;
+        if (wanted)
             picture_ = PictureData();
         break;
+    }
     case Kw::pn:
         state_.destination = inText ? Destination::OldList : Destination::Skip;
         if (inText)

@@ -11,10 +11,15 @@ constexpr int kMaxHalfPoints = 3276; // 1638 points
 constexpr int kMaxTwips = 31680;     // 22 inches
 constexpr int kMaxUnicodeSkip = 16;
 constexpr int kMaxListLevel = 8;
-constexpr int kUnicodeWordWrap = 65536; // \uN is a signed 16-bit number
+// \uN is a signed 16-bit number; some writers write the unsigned unit instead. Anything else is
+// no character: the fallback that follows stands.
+constexpr int kLowestUnicodeWord = -32768;
+constexpr int kHighestUnicodeWord = 65535;
+constexpr int kUnicodeWordWrap = 65536;
 
-int twipsOf(int value) {
-    return std::clamp(value, -kMaxTwips, kMaxTwips);
+// Distances beyond what a page holds are damage, and are left out as office suites leave them.
+bool isDistance(int value) {
+    return value >= -kMaxTwips && value <= kMaxTwips;
 }
 
 int halfPointsOf(int value) {
@@ -72,6 +77,8 @@ bool Reader::documentWord(Kw word, int value) {
 }
 
 void Reader::unicodeWord(int value) {
+    if (value < kLowestUnicodeWord || value > kHighestUnicodeWord)
+        return;
     const auto unit = static_cast<char16_t>(value < 0 ? value + kUnicodeWordWrap : value);
     if (state_.destination == Destination::Text ||
         state_.destination == Destination::FieldInstruction)
@@ -150,6 +157,9 @@ void Reader::toggleWord(Kw word, bool on) {
         break;
     case Kw::scaps:
         chr.smallCaps = on;
+        break;
+    case Kw::v:
+        chr.hidden = on;
         break;
     case Kw::ab:
         chr.associatedBold = on ? 1 : 0;
@@ -279,6 +289,12 @@ void Reader::valueWord(Kw word, int value) {
     case Kw::chcbpat:
         chr.background = std::max(value, 0);
         break;
+    case Kw::up:
+        chr.raised = std::clamp(value, 0, kMaxHalfPoints);
+        break;
+    case Kw::dn:
+        chr.raised = -std::clamp(value, 0, kMaxHalfPoints);
+        break;
     case Kw::cellx:
         if (rowDefinition_.cells.size() < static_cast<std::size_t>(RowDefinition::kMaxCells)) {
             rowDefinition_.cells.push_back(nextCell_);
@@ -295,35 +311,43 @@ void Reader::valueWord(Kw word, int value) {
 void Reader::paragraphValueWord(Kw word, int value) {
     ParaState& para = state_.para;
     switch (word) {
-    case Kw::li:
-        para.leftIndent = twipsOf(value);
-        break;
-    case Kw::ri:
-        para.rightIndent = twipsOf(value);
-        break;
-    case Kw::fi:
-        para.firstLineIndent = twipsOf(value);
-        break;
-    case Kw::sb:
-        para.spaceBefore = std::max(twipsOf(value), 0);
-        break;
-    case Kw::sa:
-        para.spaceAfter = std::max(twipsOf(value), 0);
-        break;
-    case Kw::sl:
-        para.lineSpacing.twips = twipsOf(value);
-        break;
-    case Kw::slmult:
-        para.lineSpacing.multiple = value != 0;
-        break;
     case Kw::ls:
         para.listOverride = std::max(value, 1);
         para.list = lists_.styleOf(para.listOverride, para.listLevel);
-        break;
+        return;
     case Kw::ilvl:
         para.listLevel = std::clamp(value, 0, kMaxListLevel);
         if (para.listOverride > 0)
             para.list = lists_.styleOf(para.listOverride, para.listLevel);
+        return;
+    case Kw::slmult:
+        para.lineSpacing.multiple = value != 0;
+        return;
+    default:
+        break;
+    }
+    if (!isDistance(value))
+        return;
+    switch (word) {
+    case Kw::li:
+        para.leftIndent = value;
+        para.indentSet = true;
+        break;
+    case Kw::ri:
+        para.rightIndent = value;
+        break;
+    case Kw::fi:
+        para.firstLineIndent = value;
+        para.indentSet = true;
+        break;
+    case Kw::sb:
+        para.spaceBefore = std::max(value, 0);
+        break;
+    case Kw::sa:
+        para.spaceAfter = std::max(value, 0);
+        break;
+    case Kw::sl:
+        para.lineSpacing.twips = value;
         break;
     default:
         break;

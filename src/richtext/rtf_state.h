@@ -16,6 +16,7 @@ struct CharState {
     bool strike = false;
     bool caps = false;
     bool smallCaps = false;
+    bool hidden = false; // \v
     QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
     QTextCharFormat::VerticalAlignment verticalAlignment = QTextCharFormat::AlignNormal;
     int font = -1;      // font table number; -1: the default font
@@ -23,6 +24,7 @@ struct CharState {
     int color = 0;      // colour table index; 0: automatic
     int background = 0; // colour table index; 0: none
     int link = -1;      // hyperlink target index; -1: none
+    int raised = 0;     // \upN, or -N for \dnN: half-points above the baseline
     // Associated properties (\ab, \ai, \af, \afs) hold for double-byte text (\dbch): office
     // suites give Japanese text its font and weight through them.
     bool doubleByteText = false;
@@ -44,6 +46,7 @@ struct ParaState {
     int leftIndent = 0;
     int rightIndent = 0;
     int firstLineIndent = 0;
+    bool indentSet = false; // \li or \fi stated: a list item keeps them
     int spaceBefore = 0;
     int spaceAfter = 0;
     LineSpacing lineSpacing;

@@ -3,6 +3,7 @@
 #include "app/twips.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace orbeta::rtf {
 
@@ -73,29 +74,27 @@ struct CharacterEntry {
     char16_t character;
     char symbol; // the control symbol, or 0
     Kw word;     // the control word, or Unknown
-    bool written;
 };
 constexpr CharacterEntry kCharacters[] = {
-    {u'\u00A0', '~', Kw::Unknown, true}, // no-break space
-    {u'\u00AD', '-', Kw::Unknown, true}, // soft hyphen
-    {u'\u2011', '_', Kw::Unknown, true}, // no-break hyphen
-    {u'\t', 0, Kw::tab, true},
-    {u'\u2028', 0, Kw::line, true}, // line break within the paragraph
-    // Read only: the writer writes these as \uN like any other character.
-    {u'\u2014', 0, Kw::emdash, false},
-    {u'\u2013', 0, Kw::endash, false},
-    {u'\u2022', 0, Kw::bullet, false},
-    {u'\u2018', 0, Kw::lquote, false},
-    {u'\u2019', 0, Kw::rquote, false},
-    {u'\u201C', 0, Kw::ldblquote, false},
-    {u'\u201D', 0, Kw::rdblquote, false},
-    {u'\u2003', 0, Kw::emspace, false},
-    {u'\u2002', 0, Kw::enspace, false},
-    {u'\u2005', 0, Kw::qmspace, false},
-    {u'\u200D', 0, Kw::zwj, false},
-    {u'\u200C', 0, Kw::zwnj, false},
-    {u'\u200E', 0, Kw::ltrmark, false},
-    {u'\u200F', 0, Kw::rtlmark, false},
+    {u'\u00A0', '~', Kw::Unknown}, // no-break space
+    {u'\u00AD', '-', Kw::Unknown}, // soft hyphen
+    {u'\u2011', '_', Kw::Unknown}, // no-break hyphen
+    {u'\t', 0, Kw::tab},           // tab
+    {u'\u2028', 0, Kw::line},      // line break within the paragraph
+    {u'\u2014', 0, Kw::emdash},    // —
+    {u'\u2013', 0, Kw::endash},    // –
+    {u'\u2022', 0, Kw::bullet},    // •
+    {u'\u2018', 0, Kw::lquote},    // ‘
+    {u'\u2019', 0, Kw::rquote},    // ’
+    {u'\u201C', 0, Kw::ldblquote}, // “
+    {u'\u201D', 0, Kw::rdblquote}, // ”
+    {u'\u2003', 0, Kw::emspace},   // em space
+    {u'\u2002', 0, Kw::enspace},   // en space
+    {u'\u2005', 0, Kw::qmspace},   // four-per-em space
+    {u'\u200D', 0, Kw::zwj},       // zero-width joiner
+    {u'\u200C', 0, Kw::zwnj},      // zero-width non-joiner
+    {u'\u200E', 0, Kw::ltrmark},   // left-to-right mark
+    {u'\u200F', 0, Kw::rtlmark},   // right-to-left mark
 };
 
 // A line is 240 twelfths of a 12-point line in \slmult1, whatever the font.
@@ -174,9 +173,13 @@ std::optional<char16_t> characterOfWord(Kw word) {
 }
 
 std::optional<Spelling> spellingOf(char16_t character) {
+    // Every character with a spelling of its own is one of these.
+    if (character != u'\t' && character != u'\u00A0' && character != u'\u00AD' &&
+        (character < u'\u2002' || character > u'\u2028'))
+        return std::nullopt;
     const auto* entry = findEntry<CharacterEntry>(kCharacters, character,
                                                   [](const auto& e) { return e.character; });
-    if (!entry || !entry->written)
+    if (!entry)
         return std::nullopt;
     return Spelling{entry->symbol, entry->word};
 }
@@ -184,8 +187,8 @@ std::optional<Spelling> spellingOf(char16_t character) {
 void applyLineSpacing(const LineSpacing& spacing, QTextBlockFormat& format) {
     if (spacing.twips == 0)
         return;
-    if (spacing.multiple && spacing.twips > 0)
-        format.setLineHeight(spacing.twips * kProportionalSingle / kMultipleUnit,
+    if (spacing.multiple) // the sign says nothing here: the rich-edit control writes \sl-240
+        format.setLineHeight(std::abs(spacing.twips) * kProportionalSingle / kMultipleUnit,
                              QTextBlockFormat::ProportionalHeight);
     else if (spacing.twips > 0)
         format.setLineHeight(twips::toExactPixels(spacing.twips), QTextBlockFormat::MinimumHeight);

@@ -1,6 +1,8 @@
 #include "richtext/rtf_writer.h"
 
 #include "app/twips.h"
+#include "richtext/rtf_format_properties.h"
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_writer_core.h"
 
 #include <QIODevice>
@@ -34,10 +36,16 @@ int cellWidth(const QList<QTextLength>& widths, int column, int columns) {
 
 void Writer::run() {
     const QFont defaultFont = document_.defaultFont();
-    fontIndex(defaultFont.family());
+    defaultFamily_ = defaultFont.family();
+    const QTextFrameFormat root = document_.rootFrame()->frameFormat();
+    if (root.hasProperty(kFontCharsetProperty))
+        defaultCharset_ = root.intProperty(kFontCharsetProperty);
     if (defaultFont.pointSizeF() > 0)
         defaultHalfPoints_ = static_cast<int>(std::lround(defaultFont.pointSizeF() * 2));
+    fonts_.push_back({defaultFamily_, kCharsetAnsi}); // \f0; its set is known after the first pass
     collect(document_.rootFrame());
+    decideFonts();
+    escapes_ = &escapesFor(fallbackCodePage(fonts_[0].charset));
 
     out_.lines(header());
     out_.word(Kw::viewkind, 4);
@@ -48,16 +56,25 @@ void Writer::run() {
 }
 
 void Writer::writeFrame(const QTextFrame* frame) {
-    for (auto it = frame->begin(); !it.atEnd(); ++it) {
+    bool first = true;
+    for (auto it = frame->begin(); !it.atEnd(); ++it, first = false) {
         if (const QTextFrame* child = it.currentFrame()) {
             if (const auto* table = qobject_cast<const QTextTable*>(child))
                 writeTable(table);
             else
                 writeFrame(child);
-        } else {
+        } else if (!(first && standsBeforeTable(it))) {
             writeBlock(it.currentBlock(), false, false);
         }
     }
+}
+
+// A frame cannot begin with a table: an empty paragraph stands before it that the memo never had.
+bool Writer::standsBeforeTable(QTextFrame::iterator it) {
+    const QTextBlock block = it.currentBlock();
+    ++it;
+    return !it.atEnd() && qobject_cast<const QTextTable*>(it.currentFrame()) &&
+           block.length() == 1 && !block.textList() && block.blockFormat() == QTextBlockFormat();
 }
 
 void Writer::writeTable(const QTextTable* table) {
@@ -128,29 +145,71 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, bool lastInCell) 
         writeFragment(fragment,
                       QStringView(text).mid(fragment.position() - blockStart, fragment.length()));
     }
+    closeRun();
     if (linkOpen_)
         closeLink();
     out_.word(lastInCell ? Kw::cell : Kw::par);
     out_.lineBreak();
 }
 
+// Runs that write the same words share one group: the reader makes one run of them.
 void Writer::writeFragment(const QTextFragment& fragment, QStringView text) {
     const RunFormat& run = runFormat(fragment);
+    if (runOpen_ &&
+        (run.kind != RunFormat::Text || run.words != *openRunWords_ || run.link != linkTarget_))
+        closeRun();
     if (linkOpen_ && run.link != linkTarget_)
         closeLink();
     if (!linkOpen_ && !run.link.isEmpty())
         openLink(run.link);
-    if (run.image) {
+    escapes_ = run.escapes;
+    const auto objects = [&] {
+        return std::count(text.begin(), text.end(), QChar(kObjectReplacement));
+    };
+    switch (run.kind) {
+    case RunFormat::Image: {
         const QTextImageFormat image = fragment.charFormat().toImageFormat();
-        for (const QChar c : text)
-            if (c.unicode() == kObjectReplacement)
-                writePicture(image);
+        for (qsizetype i = objects(); i > 0; --i)
+            writePicture(image);
         return;
     }
-    group([&] {
+    case RunFormat::Embedded: {
+        const QByteArray rtf = embeddedObjectRtf(fragment.charFormat());
+        for (qsizetype i = objects(); i > 0; --i) {
+            out_.breakIfLong();
+            out_.lines(rtf); // as it was read
+        }
+        return;
+    }
+    case RunFormat::Hidden: {
+        const QString hidden = hiddenText(fragment.charFormat());
+        for (qsizetype i = objects(); i > 0; --i)
+            group([&] {
+                out_.word(Kw::v);
+                out_.words(run.words);
+                writeText(hidden);
+            });
+        return;
+    }
+    case RunFormat::Text:
+        break;
+    }
+    if (!runOpen_) {
+        runSkip_ = unicodeSkip_;
+        out_.open();
         out_.words(run.words);
-        writeText(text);
-    });
+        openRunWords_ = &run.words;
+        runOpen_ = true;
+    }
+    writeText(text);
+}
+
+void Writer::closeRun() {
+    if (!runOpen_)
+        return;
+    out_.close();
+    unicodeSkip_ = runSkip_; // what the group changed of the \uc count ends with it
+    runOpen_ = false;
     out_.flushIfLarge();
 }
 

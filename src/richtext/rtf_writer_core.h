@@ -6,7 +6,9 @@
 #include <QColor>
 #include <QString>
 #include <QStringView>
+#include <QTextFrame>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,7 +17,6 @@ class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
 class QTextFragment;
-class QTextFrame;
 class QTextImageFormat;
 class QTextList;
 class QTextTable;
@@ -36,16 +37,11 @@ public:
     bool flush() { return out_.flush(); }
 
 private:
+    static constexpr std::size_t kUtf16Units = 0x10000;
+
     struct FontEntry {
         QString name;
-        bool japanese = false;
-        bool symbol = false;
-    };
-    // What every run of one format writes: found once per format.
-    struct RunFormat {
-        bool image = false;
-        QString link;
-        QByteArray words; // the format's control words
+        int charset = 0; // \fcharsetN; kCharsetNotStated: none written
     };
     // A non-ASCII character's \uN and fallback, made once per writing: memos repeat them.
     struct Escape {
@@ -53,27 +49,55 @@ private:
         std::uint8_t skip = 0;
         char text[RtfOutput::kPadded] = {};
     };
+    // The escapes of one code page's fallback bytes.
+    struct Escapes {
+        explicit Escapes(int codePage) : encoder(codePage) {}
+        CodePageEncoder encoder;
+        std::vector<std::uint32_t> index = std::vector<std::uint32_t>(kUtf16Units, 0);
+        std::vector<Escape> escapes = std::vector<Escape>(1); // entry 0: none yet
+    };
+    // What every run of one format writes: found once per format.
+    struct RunFormat {
+        enum Kind { Text, Image, Embedded, Hidden } kind = Text;
+        QString link;
+        QByteArray words;           // the format's control words
+        Escapes* escapes = nullptr; // of the format's font's code page
+    };
+    // A format's font: its family (empty: the document's default) and what its text holds.
+    struct FormatFont {
+        bool seen = false;
+        bool object = false; // pictures and objects have no font
+        QString family;
+        std::optional<int> charset; // as read; none: from the script of the text
+        int scripts = 0;            // of its text, as charsetOfScripts reads them
+        int entry = -1;             // in the font table, once decided
+    };
 
     // first pass: fonts, colours and lists in order of first use (rtf_writer_header.cpp)
     void collect(const QTextFrame* frame);
     void collectBlock(const QTextBlock& block);
     void collectFragment(const QTextFragment& fragment);
-    int fontIndex(const QString& family);
+    void decideFonts();
+    int fontIndex(const QString& family, int charset);
+    int formatFontIndex(int formatIndex) const;
     int colorIndex(const QColor& color);
     int symbolFont();
     int listNumber(const QTextList* list);
     QByteArray header();
     void writeFontTable(RtfOutput& head);
+    void writeFontName(const FontEntry& font);
     void writeColorTable(RtfOutput& head) const;
     void writeListTable(RtfOutput& head) const;
     void writeListOverrideTable(RtfOutput& head) const;
 
     // body (rtf_writer.cpp)
     void writeFrame(const QTextFrame* frame);
+    static bool standsBeforeTable(QTextFrame::iterator it);
     void writeTable(const QTextTable* table);
     void writeRowDefinition(const QTextTable* table, int row);
     void writeBlock(const QTextBlock& block, bool inTable, bool lastInCell);
     void writeFragment(const QTextFragment& fragment, QStringView text);
+    void closeRun();
     // Writes a group; what it changes of the \uc count ends with it.
     template <class Content> void group(Content&& content) {
         const int skip = unicodeSkip_;
@@ -97,34 +121,45 @@ private:
     void writeListMark(const QTextBlock& block);
     void writeOldStyleNumbering(const QTextBlock& block);
     const RunFormat& runFormat(const QTextFragment& fragment);
-    void writeCharProperties(const QTextCharFormat& format);
-    void writeFontSize(const QTextCharFormat& format);
+    void writeCharProperties(const QTextCharFormat& format, int formatIndex);
+    int writeFontSize(const QTextCharFormat& format);
+    void writeRaised(const QTextCharFormat& format, int halfPoints);
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& target);
     void closeLink();
 
     // characters (rtf_writer_text.cpp)
-    void writeText(QStringView text, bool inFontTable = false);
+    void writeText(QStringView text);
     qsizetype writeCommonCharacters(QStringView text);
     void writeCharacter(char32_t character);
     void writeUnicode(char16_t unit, CodePageEncoder::Bytes fallback);
     void writeEscaped(char16_t unit);
+    Escapes& escapesFor(int codePage);
+    // The code page of the bytes that follow \uN in a font of this character set: the set's
+    // own, or the document's where the set names none.
+    static int fallbackCodePage(int charset) {
+        const int codePage = codePageOfCharset(charset);
+        return codePage > 0 ? codePage : kShiftJis;
+    }
 
     const QTextDocument& document_;
     const QTextDocument& resources_;
     RtfOutput out_;
-    CodePageEncoder shiftJis_{kShiftJis};
-    static constexpr std::size_t kUtf16Units = 0x10000;
-    std::vector<std::uint32_t> escapeIndex_ = std::vector<std::uint32_t>(kUtf16Units, 0);
-    std::vector<Escape> escapes_ = std::vector<Escape>(1);
+    std::vector<std::unique_ptr<Escapes>> escapeTables_;
+    Escapes* escapes_ = nullptr; // of the run being written
     std::vector<FontEntry> fonts_;
     std::vector<QColor> colors_;
     std::vector<const QTextList*> lists_;
-    std::vector<int> formatFont_;                      // by format index; -1 not seen yet
-    std::vector<std::optional<RunFormat>> runFormats_; // by format index
+    QString defaultFamily_;
+    std::optional<int> defaultCharset_;                  // as read; none: from the script
+    std::vector<FormatFont> formatFonts_;                // by format index
+    std::vector<std::unique_ptr<RunFormat>> runFormats_; // by format index; they do not move
     int symbolFont_ = -1;
     int unicodeSkip_ = 1;
     int defaultHalfPoints_ = 24;
+    bool runOpen_ = false;                     // a text run's group, which the next run may share
+    const QByteArray* openRunWords_ = nullptr; // in runFormats_, which the open run keeps
+    int runSkip_ = 1;
     bool linkOpen_ = false;
     int linkSkip_ = 1;
     QString linkTarget_;

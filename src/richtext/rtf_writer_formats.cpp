@@ -1,6 +1,8 @@
 // The writer's paragraph and character properties, list marks, pictures and links.
 #include "app/twips.h"
 #include "richtext/rtf_fields.h"
+#include "richtext/rtf_format_properties.h"
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_pictures.h"
 #include "richtext/rtf_vocabulary.h"
 #include "richtext/rtf_writer_core.h"
@@ -31,8 +33,11 @@ void Writer::writeParagraphProperties(const QTextBlock& block) {
     if (const Kw alignment = alignmentWord(format.alignment()); alignment != Kw::ql)
         out_.word(alignment);
     if (block.textList()) {
-        out_.word(Kw::fi, kListMarkIndent);
-        out_.word(Kw::li, block.textList()->format().indent() * kListIndentStep);
+        // An item's own indents where it came with them; those of its level otherwise.
+        const bool own = format.hasProperty(kListItemLeftIndentProperty);
+        out_.word(Kw::fi, own ? format.intProperty(kListItemFirstIndentProperty) : kListMarkIndent);
+        out_.word(Kw::li, own ? format.intProperty(kListItemLeftIndentProperty)
+                              : block.textList()->format().indent() * kListIndentStep);
     } else {
         if (format.textIndent() != 0)
             out_.word(Kw::fi, twips::roundedFromPixels(format.textIndent()));
@@ -61,6 +66,7 @@ void Writer::writeListMark(const QTextBlock& block) {
             out_.hexByte(kSymbolBullet);
         } else {
             out_.word(Kw::f, 0);
+            escapes_ = &escapesFor(fallbackCodePage(fonts_[0].charset));
             writeText(block.textList()->itemText(block));
         }
         out_.word(Kw::tab);
@@ -99,20 +105,27 @@ const Writer::RunFormat& Writer::runFormat(const QTextFragment& fragment) {
     const auto index = static_cast<std::size_t>(fragment.charFormatIndex());
     if (index >= runFormats_.size())
         runFormats_.resize(index + 1);
-    std::optional<RunFormat>& known = runFormats_[index];
+    std::unique_ptr<RunFormat>& known = runFormats_[index];
     if (!known) {
         const QTextCharFormat format = fragment.charFormat();
         RunFormat run;
-        run.image = format.isImageFormat();
+        if (format.isImageFormat())
+            run.kind = RunFormat::Image;
+        else if (isEmbeddedObject(format))
+            run.kind = RunFormat::Embedded;
+        else if (isHiddenText(format))
+            run.kind = RunFormat::Hidden;
         if (format.isAnchor())
             run.link = format.anchorHref();
-        run.words = aside([&] { writeCharProperties(format); });
-        known = std::move(run);
+        const int font = formatFontIndex(fragment.charFormatIndex());
+        run.escapes = &escapesFor(fallbackCodePage(fonts_[static_cast<std::size_t>(font)].charset));
+        run.words = aside([&] { writeCharProperties(format, font); });
+        known = std::make_unique<RunFormat>(std::move(run));
     }
     return *known;
 }
 
-void Writer::writeCharProperties(const QTextCharFormat& format) {
+void Writer::writeCharProperties(const QTextCharFormat& format, int font) {
     if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
         out_.word(Kw::b);
     if (format.fontItalic())
@@ -129,9 +142,9 @@ void Writer::writeCharProperties(const QTextCharFormat& format) {
         out_.word(Kw::super);
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
         out_.word(Kw::sub);
-    if (const QString family = familyOf(format); !family.isEmpty())
-        out_.word(Kw::f, fontIndex(family));
-    writeFontSize(format);
+    if (font > 0 || !familyOf(format).isEmpty())
+        out_.word(Kw::f, font);
+    writeRaised(format, writeFontSize(format));
     if (format.hasProperty(QTextFormat::ForegroundBrush) &&
         format.foreground().style() != Qt::NoBrush)
         out_.word(Kw::cf, colorIndex(format.foreground().color()));
@@ -140,16 +153,29 @@ void Writer::writeCharProperties(const QTextCharFormat& format) {
         out_.word(Kw::highlight, colorIndex(format.background().color()));
 }
 
-void Writer::writeFontSize(const QTextCharFormat& format) {
+// Every run says its size: the rich-edit control does not take RTF's default of 12 points.
+int Writer::writeFontSize(const QTextCharFormat& format) {
     double points = 0;
     if (format.hasProperty(QTextFormat::FontPointSize))
         points = format.fontPointSize();
     else if (format.hasProperty(QTextFormat::FontPixelSize))
         points = format.intProperty(QTextFormat::FontPixelSize) * twips::kPointsPerPixel;
-    if (points > 0)
-        out_.word(Kw::fs, static_cast<int>(std::lround(points * 2)));
-    else if (defaultHalfPoints_ != kRtfDefaultHalfPoints)
-        out_.word(Kw::fs, defaultHalfPoints_);
+    const int halfPoints =
+        points > 0 ? static_cast<int>(std::lround(points * 2)) : defaultHalfPoints_;
+    out_.word(Kw::fs, halfPoints);
+    return halfPoints;
+}
+
+// Text raised or lowered by a distance (\upN, \dnN, in half-points), as office suites write
+// sub- and superscript.
+void Writer::writeRaised(const QTextCharFormat& format, int halfPoints) {
+    if (format.verticalAlignment() != QTextCharFormat::AlignNormal || format.baselineOffset() == 0)
+        return;
+    const int raised = static_cast<int>(std::lround(format.baselineOffset() * halfPoints / 100.0));
+    if (raised > 0)
+        out_.word(Kw::up, raised);
+    else if (raised < 0)
+        out_.word(Kw::dn, -raised);
 }
 
 void Writer::writePicture(const QTextImageFormat& format) {

@@ -1,4 +1,7 @@
 // The writer's first pass and the header it gives: font, colour and list tables.
+#include "app/version.h"
+#include "richtext/rtf_format_properties.h"
+#include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_vocabulary.h"
 #include "richtext/rtf_writer_core.h"
 
@@ -13,13 +16,7 @@ namespace orbeta::rtf {
 
 namespace {
 
-constexpr int kCharsetAnsi = 0;
-constexpr int kCharsetSymbol = 2;
-constexpr int kCharsetShiftJis = 128;
-
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
+const QString kSymbolFamily = QStringLiteral("Symbol");
 
 QString familyOf(const QTextCharFormat& format) {
     const QStringList families = format.fontFamilies().toStringList();
@@ -48,17 +45,22 @@ void Writer::collectBlock(const QTextBlock& block) {
 }
 
 void Writer::collectFragment(const QTextFragment& fragment) {
-    // Runs share formats; each format's font and colours are taken once.
+    // Runs share formats; each format's font and colours are taken once, its scripts from all.
     const auto index = static_cast<std::size_t>(fragment.charFormatIndex());
-    if (index >= formatFont_.size())
-        formatFont_.resize(index + 1, -1);
-    int& font = formatFont_[index];
-    if (font < 0) {
+    if (index >= formatFonts_.size())
+        formatFonts_.resize(index + 1);
+    FormatFont& font = formatFonts_[index];
+    if (!font.seen) {
+        font.seen = true;
         const QTextCharFormat format = fragment.charFormat();
-        if (format.isImageFormat())
+        font.object = format.isImageFormat() || isEmbeddedObject(format);
+        if (font.object)
             return;
-        const QString family = familyOf(format);
-        font = family.isEmpty() ? 0 : fontIndex(family);
+        font.family = familyOf(format);
+        if (format.hasProperty(kFontCharsetProperty))
+            font.charset = format.intProperty(kFontCharsetProperty);
+        if (isHiddenText(format))
+            font.scripts |= scriptsOf(hiddenText(format));
         if (format.hasProperty(QTextFormat::ForegroundBrush) &&
             format.foreground().style() != Qt::NoBrush)
             colorIndex(format.foreground().color());
@@ -66,24 +68,50 @@ void Writer::collectFragment(const QTextFragment& fragment) {
             format.background().style() != Qt::NoBrush)
             colorIndex(format.background().color());
     }
-    FontEntry& entry = fonts_[static_cast<std::size_t>(font)];
-    if (!entry.japanese && !isAscii(fragment.text()))
-        entry.japanese = true;
+    // The text decides the font's character set only where none was read, and only until it
+    // has shown Japanese, which decides it.
+    if (!font.object && !font.charset && charsetOfScripts(font.scripts) != kCharsetShiftJis)
+        font.scripts |= scriptsOf(fragment.text());
 }
 
-int Writer::fontIndex(const QString& family) {
+// Each format's font entry: its family with the character set it was read with, or, for fonts
+// new to the document, the one its name and its text need.
+void Writer::decideFonts() {
+    const auto charsetOf = [](const QString& family, std::optional<int> charset, int scripts) {
+        return charset ? *charset : charsetOfScripts(scripts | scriptsOf(family));
+    };
+    int defaultScripts = 0;
+    for (const FormatFont& font : formatFonts_)
+        if (font.seen && !font.object && font.family.isEmpty())
+            defaultScripts |= font.scripts;
+    fonts_[0] = {defaultFamily_, charsetOf(defaultFamily_, defaultCharset_, defaultScripts)};
+    for (FormatFont& font : formatFonts_) {
+        if (!font.seen || font.object)
+            continue;
+        if (font.family.isEmpty())
+            font.entry = 0;
+        else
+            font.entry = fontIndex(font.family, charsetOf(font.family, font.charset, font.scripts));
+    }
+}
+
+int Writer::fontIndex(const QString& family, int charset) {
     for (std::size_t i = 0; i < fonts_.size(); ++i)
-        if (!fonts_[i].symbol && fonts_[i].name == family)
+        if (fonts_[i].name == family && fonts_[i].charset == charset)
             return static_cast<int>(i);
-    fonts_.push_back({family, !isAscii(family), false});
+    fonts_.push_back({family, charset});
     return static_cast<int>(fonts_.size() - 1);
 }
 
+int Writer::formatFontIndex(int formatIndex) const {
+    const auto index = static_cast<std::size_t>(formatIndex);
+    return index < formatFonts_.size() && formatFonts_[index].entry >= 0 ? formatFonts_[index].entry
+                                                                         : 0;
+}
+
 int Writer::symbolFont() {
-    if (symbolFont_ < 0) {
-        fonts_.push_back({QStringLiteral("Symbol"), false, true});
-        symbolFont_ = static_cast<int>(fonts_.size() - 1);
-    }
+    if (symbolFont_ < 0)
+        symbolFont_ = fontIndex(kSymbolFamily, kCharsetSymbol);
     return symbolFont_;
 }
 
@@ -120,6 +148,13 @@ QByteArray Writer::header() {
         writeListTable(head);
         writeListOverrideTable(head);
     }
+    // Office suites read some things differently from files that do not say who wrote them.
+    head.open();
+    head.symbol('*');
+    head.word(Kw::generator);
+    head.raw(QStringLiteral(" Orbeta %1;").arg(version::shown()).toLatin1());
+    head.close();
+    head.lineBreak();
     return head.take();
 }
 
@@ -133,16 +168,34 @@ void Writer::writeFontTable(RtfOutput& head) {
         group([&] {
             out_.word(Kw::f, static_cast<int>(i));
             out_.word(Kw::fnil);
-            out_.word(Kw::fcharset, font.symbol     ? kCharsetSymbol
-                                    : font.japanese ? kCharsetShiftJis
-                                                    : kCharsetAnsi);
-            writeText(font.name, true);
+            if (font.charset != kCharsetNotStated)
+                out_.word(Kw::fcharset, font.charset);
+            writeFontName(font);
             out_.plain(';');
         });
     }
     std::swap(out_, head);
     head.close();
     head.lineBreak();
+}
+
+// A font's name in its own code page, as the font mapper reads it; what the code page lacks as
+// \uN. A ";" in the name would end it, so it is escaped.
+void Writer::writeFontName(const FontEntry& font) {
+    CodePageEncoder& encoder = escapesFor(fallbackCodePage(font.charset)).encoder;
+    for (const QChar c : font.name) {
+        const char16_t unit = c.unicode();
+        if (unit == u';') {
+            out_.hexByte(';');
+        } else if (unit < 0x80) {
+            writeCharacter(unit);
+        } else if (const CodePageEncoder::Bytes bytes = encoder.encode(unit); bytes.size > 0) {
+            for (int b = 0; b < bytes.size; ++b)
+                out_.hexByte(bytes.bytes[b]);
+        } else {
+            writeUnicode(QChar::isSurrogate(unit) ? u'\uFFFD' : unit, {});
+        }
+    }
 }
 
 void Writer::writeColorTable(RtfOutput& head) const {

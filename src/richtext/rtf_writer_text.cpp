@@ -1,4 +1,4 @@
-// The writer's characters: plain ASCII, escapes, and \uN with a code page 932 fallback.
+// The writer's characters: plain ASCII, escapes, and \uN with a fallback in the font's code page.
 #include "richtext/rtf_vocabulary.h"
 #include "richtext/rtf_writer_core.h"
 
@@ -19,12 +19,20 @@ bool isPlainAscii(char32_t character) {
 
 } // namespace
 
+Writer::Escapes& Writer::escapesFor(int codePage) {
+    for (const auto& table : escapeTables_)
+        if (table->encoder.codePage() == codePage)
+            return *table;
+    escapeTables_.push_back(std::make_unique<Escapes>(codePage));
+    return *escapeTables_.back();
+}
+
 qsizetype Writer::writeCommonCharacters(QStringView text) {
     // Plain ASCII, and characters escaped once before: the bulk of a memo, written straight
     // into the output.
     RtfOutput::Direct out = out_.direct(text.size() * (RtfOutput::kPadded + 3));
-    const std::uint32_t* escapeIndex = escapeIndex_.data();
-    const Escape* escapes = escapes_.data();
+    const std::uint32_t* escapeIndex = escapes_->index.data();
+    const Escape* escapes = escapes_->escapes.data();
     const int skip = unicodeSkip_;
     const char16_t* units = text.utf16();
     qsizetype i = 0;
@@ -43,13 +51,11 @@ qsizetype Writer::writeCommonCharacters(QStringView text) {
     return i;
 }
 
-void Writer::writeText(QStringView text, bool inFontTable) {
+void Writer::writeText(QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!inFontTable) {
-            i += writeCommonCharacters(text.sliced(i));
-            if (i >= text.size())
-                break;
-        }
+        i += writeCommonCharacters(text.sliced(i));
+        if (i >= text.size())
+            break;
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
             QChar::isLowSurrogate(text[i + 1].unicode())) {
@@ -58,14 +64,6 @@ void Writer::writeText(QStringView text, bool inFontTable) {
             writeUnicode(text[i + 1].unicode(), {});
             ++i;
             continue;
-        }
-        if (inFontTable && unit >= 0x80) {
-            const CodePageEncoder::Bytes bytes = shiftJis_.encode(unit);
-            if (bytes.size > 0) { // names stay in code page 932 bytes where they can
-                for (int b = 0; b < bytes.size; ++b)
-                    out_.hexByte(bytes.bytes[b]);
-                continue;
-            }
         }
         writeCharacter(QChar::isSurrogate(unit) ? kReplacementCharacter : char32_t{unit});
     }
@@ -98,10 +96,11 @@ void Writer::writeCharacter(char32_t character) {
 }
 
 void Writer::writeEscaped(char16_t unit) {
-    std::uint32_t& index = escapeIndex_[unit];
+    std::uint32_t& index = escapes_->index[unit];
+    std::vector<Escape>& escapes = escapes_->escapes;
     if (index == 0) {
         const int skip = unicodeSkip_;
-        const CodePageEncoder::Bytes fallback = shiftJis_.encode(unit);
+        const CodePageEncoder::Bytes fallback = escapes_->encoder.encode(unit);
         Escape escape;
         const QByteArray text = aside([&] {
             unicodeSkip_ = std::max(fallback.size, 1); // the \uc goes in front when needed
@@ -112,11 +111,11 @@ void Writer::writeEscaped(char16_t unit) {
         Q_ASSERT(text.size() <= qsizetype{sizeof escape.text});
         std::memcpy(escape.text, text.constData(), escape.size);
         escape.skip = static_cast<std::uint8_t>(unicodeSkip_);
-        escapes_.push_back(escape);
-        index = static_cast<std::uint32_t>(escapes_.size() - 1);
+        escapes.push_back(escape);
+        index = static_cast<std::uint32_t>(escapes.size() - 1);
         unicodeSkip_ = skip;
     }
-    const Escape& escape = escapes_[index];
+    const Escape& escape = escapes[index];
     if (escape.skip != unicodeSkip_) {
         out_.word(Kw::uc, escape.skip);
         unicodeSkip_ = escape.skip;
@@ -124,7 +123,8 @@ void Writer::writeEscaped(char16_t unit) {
     out_.rawPadded(escape.text, escape.size);
 }
 
-// \uN, then the code page 932 bytes for readers without Unicode, or "?" where there are none.
+// \uN, then the bytes in the font's code page for readers without Unicode, or "?" where there are
+// none.
 void Writer::writeUnicode(char16_t unit, CodePageEncoder::Bytes fallback) {
     const int skip = std::max(fallback.size, 1);
     if (skip != unicodeSkip_) {

@@ -275,6 +275,37 @@ private Q_SLOTS:
             QCOMPARE(editor.toPlainText(), QString("太字下線"));
         });
     }
+
+    // Given a memo with a bitmap Qt shows only once it is given a file header, and a metafile Qt
+    // cannot show at all, the bitmap is drawn, the metafile has its place, and both survive
+    // copying and pasting inside the memo and saving.
+    void picturesAreDrawnCopiedAndSaved() {
+        QFile source(QStringLiteral(ORBETA_TEST_DATA "/pictures_windows.rtf"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray original = source.readAll();
+        writeFile(test_->memoPath("1999327.rtf"), original);
+        openMemo(kDay, [&](Form2& memo) {
+            RichTextBox& editor = memo.RichTextBox1();
+            const QImage shown = editor.viewport()->grab().toImage();
+            bool red = false;
+            for (int y = 0; y < shown.height() && !red; ++y)
+                for (int x = 0; x < shown.width() && !red; ++x)
+                    red = shown.pixelColor(x, y) == QColor(255, 0, 0);
+            QVERIFY2(red, "the bitmap's red half is not on the screen");
+
+            QTextCursor metafile = editor.document()->find("WMF:");
+            metafile.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
+            QVERIFY(editor.cursorRect(metafile).isValid());
+            editor.setTextCursor(metafile);
+            QTest::keyClick(&editor, Qt::Key_C, Qt::ControlModifier);
+            QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
+            memo.findChild<QAction*>("mnu_saveclose")->trigger();
+        });
+        const QByteArray saved = readFile(test_->memoPath("1999327.rtf"));
+        const QByteArray group = original.mid(original.indexOf("{\\pict\\wmetafile8"), 200);
+        QCOMPARE(saved.count(group), 3); // the picture, its copy, and the object's result
+    }
 };
 
 QTEST_MAIN(TestForm2)

@@ -40,32 +40,35 @@ private Q_SLOTS:
                                 "{\\fonttbl{\\f0\\fnil\\fcharset128\\'82\\'6c\\'82\\'72 "
                                 "\\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"),
                  rtf.constData());
-        QCOMPARE(bodyOf(rtf), QByteArray("\\pard{a}\\par\r\n"));
+        QCOMPARE(bodyOf(rtf), QByteArray("\\pard{\\fs24 a}\\par\r\n"));
     }
 
     void charactersAreWrittenWithTheirFallback_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("ascii and escapes")
-            << "a\\{b}" << QByteArray("\\pard{a\\\\\\{b\\}}\\par\r\n");
+            << "a\\{b}" << QByteArray("\\pard{\\fs24 a\\\\\\{b\\}}\\par\r\n");
         QTest::newRow("kanji: two bytes")
-            << "日本" << QByteArray("\\pard{\\uc2\\u26085\\'93\\'fa\\u26412\\'96\\'7b}\\par\r\n");
+            << "日本"
+            << QByteArray("\\pard{\\fs24\\uc2\\u26085\\'93\\'fa\\u26412\\'96\\'7b}\\par\r\n");
         QTest::newRow("half-width kana: one byte")
-            << "ｱ" << QByteArray("\\pard{\\u-143\\'b1}\\par\r\n");
-        QTest::newRow("not in code page 932") << "é" << QByteArray("\\pard{\\u233?}\\par\r\n");
+            << "ｱ" << QByteArray("\\pard{\\fs24\\u-143\\'b1}\\par\r\n");
+        QTest::newRow("not in code page 932")
+            << "é" << QByteArray("\\pard{\\fs24\\u233?}\\par\r\n");
         QTest::newRow("yen is a backslash byte")
-            << "¥" << QByteArray("\\pard{\\u165\\'5c}\\par\r\n");
+            << "¥" << QByteArray("\\pard{\\fs24\\u165\\'5c}\\par\r\n");
         QTest::newRow("beyond the BMP")
-            << "😀" << QByteArray("\\pard{\\u-10179?\\u-8704?}\\par\r\n");
+            << "😀" << QByteArray("\\pard{\\fs24\\u-10179?\\u-8704?}\\par\r\n");
         QTest::newRow("windows-31j rows")
             << "～①ⅰ"
-            << QByteArray(
-                   "\\pard{\\uc2\\u-162\\'81\\'60\\u9312\\'87\\'40\\u8560\\'fa\\'40}\\par\r\n");
+            << QByteArray("\\pard{\\fs24\\uc2\\u-162\\'81\\'60\\u9312\\'87\\'40\\u8560\\'fa\\'40}"
+                          "\\par\r\n");
         QTest::newRow("specials") << "a\tb\u2028c\u00a0\u00ad\u2011"
-                                  << QByteArray("\\pard{a\\tab b\\line c\\~\\-\\_}\\par\r\n");
-        QTest::newRow("word then digit") << "\t1" << QByteArray("\\pard{\\tab 1}\\par\r\n");
+                                  << QByteArray(
+                                         "\\pard{\\fs24 a\\tab b\\line c\\~\\-\\_}\\par\r\n");
+        QTest::newRow("word then digit") << "\t1" << QByteArray("\\pard{\\fs24\\tab 1}\\par\r\n");
         QTest::newRow("kanji then ascii")
-            << "日a" << QByteArray("\\pard{\\uc2\\u26085\\'93\\'faa}\\par\r\n");
+            << "日a" << QByteArray("\\pard{\\fs24\\uc2\\u26085\\'93\\'faa}\\par\r\n");
     }
     void charactersAreWrittenWithTheirFallback() {
         QFETCH(QString, text);
@@ -127,6 +130,73 @@ private Q_SLOTS:
         QCOMPARE(dumpDocument(second), dumpDocument(first));
         QCOMPARE(second.defaultFont().family(), first.defaultFont().family());
         QCOMPARE(writeRtf(second), written);
+    }
+
+    // Given a memo with pictures Qt cannot show, an object and hidden text, saving it writes each
+    // picture and object group byte for byte as it was, and the hidden text hidden.
+    void picturesObjectsAndHiddenTextAreKept() {
+        QFile file(QStringLiteral(ORBETA_TEST_DATA "/pictures_windows.rtf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray original = file.readAll();
+        QTextDocument document;
+        readRtf(original, document);
+        const QByteArray written = writeRtf(document);
+        for (const char* start :
+             {"{\\pict\\wmetafile8", "{\\pict\\emfblip", "{\\pict\\dibitmap0", "{\\object"}) {
+            const qsizetype at = original.indexOf(start);
+            qsizetype end = at;
+            for (int depth = 0; end < original.size(); ++end) {
+                depth += original[end] == '{' ? 1 : original[end] == '}' ? -1 : 0;
+                if (depth == 0)
+                    break;
+            }
+            QVERIFY2(written.contains(original.mid(at, end - at + 1)), start);
+        }
+        QVERIFY(
+            written.contains("{\\v\\f0\\fs24\\uc2\\u-26976\\'89\\'42\\u12375\\'82\\'b5 hidden}"));
+    }
+
+    // Fonts keep the character set they were read with, and their names and the fallback bytes
+    // of their text are in its code page; fonts new to the memo get the set of their text.
+    void fontsKeepTheirCharacterSets() {
+        QFile file(QStringLiteral(ORBETA_TEST_DATA "/codepages.rtf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTextDocument document;
+        readRtf(file.readAll(), document);
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        QTextCharFormat korean;
+        korean.setFontFamilies({QStringLiteral("Malgun Gothic")});
+        cursor.insertText(QStringLiteral("안녕"), korean);
+        QTextCharFormat odd;
+        odd.setFontFamilies({QStringLiteral("Odd;Name")});
+        cursor.insertText(QStringLiteral("x"), odd);
+        const QByteArray rtf = writeRtf(document).replace("\r\n", "");
+        QVERIFY(rtf.contains("\\fcharset204 Arial Cyr;"));
+        QVERIFY(
+            rtf.contains("\\fcharset129\\'b8\\'bc\\'c0\\'ba \\'b0\\'ed\\'b5\\'f1;")); // 맑은 고딕
+        QVERIFY(rtf.contains("\\u1055\\'cf")); // П, and its byte in code page 1251
+        QVERIFY(rtf.contains("\\fcharset129 Malgun Gothic;"));
+        QVERIFY(rtf.contains("{\\f0\\fnil\\fcharset0 Times New Roman;}"));
+        QVERIFY(rtf.contains("Odd\\'3bName;"));
+        QTextDocument back;
+        readRtf(rtf, back);
+        QVERIFY(QTextCursor(back.find(QStringLiteral("x")))
+                    .charFormat()
+                    .fontFamilies()
+                    .toStringList() == QStringList{QStringLiteral("Odd;Name")});
+    }
+
+    void sizesRaisingAndSpacingAsOtherProgramsRead() {
+        QTextDocument document;
+        readRtf("{\\rtf1 a{\\up6 b}{\\dn4 c}\\par\\pard\\sl-240\\slmult1 d\\par"
+                "\\pard\\sl-360\\slmult1 e\\par}",
+                document);
+        const QByteArray rtf = writeRtf(document);
+        QVERIFY(rtf.contains("{\\fs24 a}{\\fs24\\up6 b}{\\fs24\\dn4 c}\\par"));
+        QVERIFY(rtf.contains("\\pard{\\fs24 d}\\par"));
+        QVERIFY(rtf.contains("\\sl360\\slmult1"));
+        QVERIFY(rtf.contains("{\\*\\generator Orbeta "));
     }
 
     void failedWriteIsReported() {

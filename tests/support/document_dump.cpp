@@ -1,5 +1,8 @@
 #include "support/document_dump.h"
 
+#include "richtext/rtf_format_properties.h"
+#include "richtext/rtf_inline_objects.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -74,7 +77,8 @@ QString listName(QTextListFormat::Style style) {
     }
 }
 
-QString runProperties(const QTextCharFormat& format) {
+// Sizes are shown where they differ from the document's default size.
+QString runProperties(const QTextCharFormat& format, double defaultPoints) {
     QStringList parts;
     if (format.fontWeight() >= QFont::DemiBold)
         parts << QStringLiteral("b");
@@ -92,10 +96,12 @@ QString runProperties(const QTextCharFormat& format) {
         parts << QStringLiteral("super");
     if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
         parts << QStringLiteral("sub");
+    if (format.baselineOffset() != 0)
+        parts << QStringLiteral("raised=%1%").arg(format.baselineOffset(), 0, 'f', 1);
     const QStringList families = format.fontFamilies().toStringList();
     if (!families.isEmpty())
         parts << QStringLiteral("font=") + quoted(families.first());
-    if (format.hasProperty(QTextFormat::FontPointSize))
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() != defaultPoints)
         parts << QStringLiteral("pt=") + QString::number(format.fontPointSize());
     if (format.hasProperty(QTextFormat::ForegroundBrush) &&
         format.foreground().style() != Qt::NoBrush)
@@ -142,6 +148,10 @@ QString blockLine(const QTextBlock& block, QList<const QTextList*>& lists) {
     default:
         break;
     }
+    if (format.hasProperty(orbeta::rtf::kListItemLeftIndentProperty))
+        parts << QStringLiteral("item-li=%1 item-fi=%2")
+                     .arg(format.intProperty(orbeta::rtf::kListItemLeftIndentProperty))
+                     .arg(format.intProperty(orbeta::rtf::kListItemFirstIndentProperty));
     if (const QTextList* list = block.textList()) {
         if (!lists.contains(list))
             lists << list;
@@ -158,29 +168,61 @@ struct Dump {
     QList<const QTextList*> lists;
 };
 
+QString objectLine(const QTextCharFormat& format, const QTextDocument& document,
+                   double defaultPoints) {
+    if (orbeta::rtf::isEmbeddedObject(format)) {
+        const QSizeF size = orbeta::rtf::embeddedObjectSize(format);
+        return QStringLiteral("object %1 %2x%3 rtf=%4%5")
+            .arg(orbeta::rtf::embeddedObjectLabel(format))
+            .arg(size.width(), 0, 'f', 1)
+            .arg(size.height(), 0, 'f', 1)
+            .arg(orbeta::rtf::embeddedObjectRtf(format).size())
+            .arg(format.hasProperty(orbeta::rtf::kObjectImageProperty) ? QStringLiteral(" drawn")
+                                                                       : QString());
+    }
+    if (orbeta::rtf::isHiddenText(format)) {
+        QString line = QStringLiteral("hidden ") + quoted(orbeta::rtf::hiddenText(format));
+        if (const QString properties = runProperties(format, defaultPoints); !properties.isEmpty())
+            line += QLatin1Char(' ') + properties;
+        return line;
+    }
+    const QTextImageFormat image = format.toImageFormat();
+    QString line = QStringLiteral("image");
+    if (image.width() > 0)
+        line += QStringLiteral(" %1x%2").arg(image.width()).arg(image.height());
+    const QVariant resource = document.resource(QTextDocument::ImageResource, QUrl(image.name()));
+    return line + QStringLiteral(" bytes=%1").arg(resource.toByteArray().size());
+}
+
+// Runs of text that look alike are one run here, however Qt splits them.
 void dumpBlock(const QTextBlock& block, const QString& indent, Dump& dump) {
     QStringList& lines = dump.lines;
     lines << indent + blockLine(block, dump.lists);
+    const double defaultPoints = block.document()->defaultFont().pointSizeF();
+    QString text;
+    QString properties;
+    const auto endRun = [&] {
+        if (!text.isEmpty())
+            lines << indent + QStringLiteral("  ") + quoted(text) +
+                         (properties.isEmpty() ? QString() : QLatin1Char(' ') + properties);
+        text.clear();
+    };
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
-        if (format.isImageFormat()) {
-            const QTextImageFormat image = format.toImageFormat();
-            QString line = indent + QStringLiteral("  image");
-            if (image.width() > 0)
-                line += QStringLiteral(" %1x%2").arg(image.width()).arg(image.height());
-            const QVariant resource =
-                block.document()->resource(QTextDocument::ImageResource, QUrl(image.name()));
-            line += QStringLiteral(" bytes=%1").arg(resource.toByteArray().size());
-            lines << line;
+        if (format.isImageFormat() || format.objectType() != QTextFormat::NoObject) {
+            endRun();
+            lines << indent + QStringLiteral("  ") +
+                         objectLine(format, *block.document(), defaultPoints);
             continue;
         }
-        QString line = indent + QStringLiteral("  ") + quoted(fragment.text());
-        const QString properties = runProperties(format);
-        if (!properties.isEmpty())
-            line += QLatin1Char(' ') + properties;
-        lines << line;
+        const QString these = runProperties(format, defaultPoints);
+        if (these != properties)
+            endRun();
+        properties = these;
+        text += fragment.text();
     }
+    endRun();
 }
 
 void dumpFrame(const QTextFrame* frame, const QString& indent, Dump& dump) {

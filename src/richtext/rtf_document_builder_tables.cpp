@@ -1,0 +1,137 @@
+// Making a table once it has been read whole: the table with all its rows and columns at once,
+// then its cells filled in order, then its merged cells.
+#include "richtext/rtf_document_builder.h"
+
+#include <QTextTable>
+
+#include <algorithm>
+
+namespace orbeta::rtf {
+
+namespace {
+
+constexpr double kCellPadding = 2;
+constexpr int kMaxColumns = RowDefinition::kMaxCells;
+
+} // namespace
+
+void DocumentBuilder::buildTable() {
+    int rows = 0;
+    QTextTable* table = createTable(rows);
+    replayTable(table);
+    int row = 0;
+    std::vector<int> verticalStart(static_cast<std::size_t>(kMaxColumns), -1);
+    for (const TableEvent& event : table_)
+        if (event.kind == TableEvent::EndRow)
+            applyMerges(table, row++, event.row, verticalStart);
+    if (row < rows) // a last row that no \row ended
+        applyMerges(table, row, rowDefinition_, verticalStart);
+    table_.clear();
+    cursor_ = table->lastCursorPosition();
+    cursor_.movePosition(QTextCursor::NextBlock);
+    paragraphPending_ = false;
+}
+
+// As many rows as were ended, and one more if anything came after the last; as many columns as
+// the widest row defined or used, up to what a table can take.
+QTextTable* DocumentBuilder::createTable(int& rows) {
+    int columns = static_cast<int>(rowDefinition_.cells.size());
+    int cells = 0;
+    bool rowOpen = false;
+    rows = 0;
+    for (const TableEvent& event : table_) {
+        if (event.kind == TableEvent::EndRow) {
+            columns = std::max(columns, static_cast<int>(event.row.cells.size()));
+            ++rows;
+            cells = 0;
+            rowOpen = false;
+            continue;
+        }
+        rowOpen = true;
+        if (event.kind == TableEvent::EndCell)
+            columns = std::max(columns, ++cells);
+        else
+            columns = std::max(columns, cells + 1);
+    }
+    rows = std::max(rows + (rowOpen ? 1 : 0), 1);
+    columns = std::clamp(columns, 1, kMaxColumns);
+    QTextTableFormat format;
+    format.setCellPadding(kCellPadding);
+    format.setBorder(1);
+    format.setBorderCollapse(true);
+    paragraphPending_ = false;
+    return cursor_.insertTable(rows, columns, format);
+}
+
+// Fills the cells in the order read. Text for more cells than the table takes goes into the last
+// cell of its row, each in a paragraph of its own.
+void DocumentBuilder::replayTable(QTextTable* table) {
+    int row = 0;
+    int cell = 0;
+    bool inCell = false;
+    for (const TableEvent& event : table_) {
+        if (event.kind == TableEvent::EndRow) {
+            ++row;
+            cell = 0;
+            inCell = false;
+            paragraphPending_ = false;
+            continue;
+        }
+        if (!inCell) {
+            const int column = std::min(cell, table->columns() - 1);
+            const QTextTableCell target = table->cellAt(row, column);
+            const bool crowded = column < cell;
+            cursor_ = crowded ? target.lastCursorPosition() : target.firstCursorPosition();
+            paragraphPending_ = crowded;
+            inCell = true;
+        }
+        switch (event.kind) {
+        case TableEvent::Insert:
+            openParagraph();
+            cursor_.insertText(event.text, event.format);
+            break;
+        case TableEvent::EndParagraph:
+            openParagraph();
+            formatBlock(event.para);
+            paragraphPending_ = true;
+            break;
+        case TableEvent::EndCell:
+            openParagraph();
+            formatBlock(event.para);
+            paragraphPending_ = false;
+            inCell = false;
+            ++cell;
+            break;
+        case TableEvent::EndRow:
+            break;
+        }
+    }
+}
+
+void DocumentBuilder::applyMerges(QTextTable* table, int row, const RowDefinition& definition,
+                                  std::vector<int>& verticalStart) {
+    const auto& cells = definition.cells;
+    const int columns = std::min(static_cast<int>(cells.size()), table->columns());
+    for (int column = 0; column < columns;) {
+        int span = 1;
+        if (cells[static_cast<std::size_t>(column)].mergeFirst)
+            while (column + span < columns &&
+                   cells[static_cast<std::size_t>(column + span)].mergeNext)
+                ++span;
+        if (span > 1)
+            table->mergeCells(row, column, 1, span);
+        column += span;
+    }
+    for (int column = 0; column < columns; ++column) {
+        const auto& cell = cells[static_cast<std::size_t>(column)];
+        int& start = verticalStart[static_cast<std::size_t>(column)];
+        if (cell.verticalFirst)
+            start = row;
+        else if (cell.verticalNext && start >= 0)
+            table->mergeCells(start, column, row - start + 1, 1);
+        else
+            start = -1;
+    }
+}
+
+} // namespace orbeta::rtf

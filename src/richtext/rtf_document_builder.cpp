@@ -75,8 +75,8 @@ void DocumentBuilder::picture(const PictureData& picture, QByteArrayView rtf,
 }
 
 void DocumentBuilder::object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) {
-    insert(QString(QChar::ObjectReplacementCharacter),
-           embeddedObjectFormat(embeddedObject(object, rtf)), para);
+    if (const std::optional<EmbeddedObject> embedded = embeddedObject(object, rtf))
+        insert(QString(QChar::ObjectReplacementCharacter), embeddedObjectFormat(*embedded), para);
 }
 
 void DocumentBuilder::insert(const QString& text, const QTextCharFormat& format,

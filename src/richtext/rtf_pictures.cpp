@@ -131,6 +131,21 @@ void PictureData::word(Kw word, int value) {
     const int number = std::clamp(value, 0, kMaxPictureNumber);
     switch (word) {
     case Kw::pngblip:
+    case Kw::jpegblip:
+    case Kw::emfblip:
+    case Kw::wmetafile:
+    case Kw::dibitmap:
+    case Kw::wbitmap:
+    case Kw::macpict:
+    case Kw::pmmetafile:
+        kindWord = word;
+        kindParameter = number;
+        break;
+    default:
+        break;
+    }
+    switch (word) {
+    case Kw::pngblip:
         kind = PictureKind::Png;
         break;
     case Kw::jpegblip:
@@ -230,9 +245,28 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
     return format;
 }
 
+// A picture group made of what was read of one: its kind, its sizes, its bytes.
+QByteArray pictureGroup(const PictureData& picture) {
+    QByteArray group("{\\pict");
+    const auto word = [&](Kw keyword, int value) {
+        group += '\\' + QByteArray(keywordName(keyword).data(),
+                                   static_cast<qsizetype>(keywordName(keyword).size())) +
+                 QByteArray::number(value);
+    };
+    if (picture.kindWord != Kw::Unknown)
+        word(picture.kindWord, picture.kindParameter);
+    word(Kw::picw, picture.pixelWidth);
+    word(Kw::pich, picture.pixelHeight);
+    word(Kw::picwgoal, picture.goalWidth);
+    word(Kw::pichgoal, picture.goalHeight);
+    word(Kw::picscalex, picture.scaleX);
+    word(Kw::picscaley, picture.scaleY);
+    return group + ' ' + picture.bytes.toHex() + '}';
+}
+
 EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf) {
     EmbeddedObject object;
-    object.rtf = rtf.toByteArray();
+    object.rtf = rtf.isEmpty() ? pictureGroup(picture) : rtf.toByteArray();
     object.image = drawableImage(picture);
     object.label = labelOf(picture.kind);
     QSizeF size = naturalSize(picture, object.image);
@@ -264,7 +298,9 @@ void ObjectData::word(Kw word, int value) {
     }
 }
 
-EmbeddedObject embeddedObject(const ObjectData& data, QByteArrayView rtf) {
+std::optional<EmbeddedObject> embeddedObject(const ObjectData& data, QByteArrayView rtf) {
+    if (rtf.isEmpty()) // damaged: what stands in for it is all that can be kept
+        return data.result ? std::optional(embeddedPicture(*data.result)) : std::nullopt;
     EmbeddedObject object;
     if (data.result)
         object = embeddedPicture(*data.result, rtf);

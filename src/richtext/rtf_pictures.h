@@ -37,6 +37,8 @@ struct PictureData {
     int goalHeight = 0;  // \pichgoal, twips
     int scaleX = 100;    // \picscalex, percent
     int scaleY = 100;
+    Kw kindWord = Kw::Unknown; // the word that gave the kind, and its number
+    int kindParameter = 0;
 
     void word(Kw word, int value); // \pngblip, \picw, \picwgoal, ...
     void addHex(QByteArrayView text);
@@ -51,7 +53,8 @@ private:
 std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDocument& document);
 
 // Any other picture, kept as its group `rtf`, at the size the group gives, drawn where Qt can.
-EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf);
+// Without a group (the one read was damaged) it is kept as a group made of what was read of it.
+EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf = {});
 
 // An \object group as it is read: its size and the picture of its \result.
 struct ObjectData {
@@ -65,7 +68,8 @@ struct ObjectData {
 };
 
 // The object kept as its group `rtf`, shown as its result's picture where Qt can draw it.
-EmbeddedObject embeddedObject(const ObjectData& object, QByteArrayView rtf);
+// Without a group (the one read was damaged) only the result's picture is kept, if there is one.
+std::optional<EmbeddedObject> embeddedObject(const ObjectData& object, QByteArrayView rtf);
 
 // A picture of the document ready to be written: PNG or JPEG bytes and the size it is shown at.
 struct StoredPicture {

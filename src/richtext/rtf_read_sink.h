@@ -26,7 +26,8 @@ struct RowDefinition {
 
 // What the reader hands on, in the order of the file: text runs, pictures, objects, paragraph
 // ends and table cells. RTF's \par ends a paragraph, so the mark that ends the last one opens no
-// new one. Pictures and objects come with their group as it stands in the file.
+// new one. Pictures and objects come with their group as it stands in the file, or with none
+// where the group is damaged.
 class ReadSink {
 public:
     virtual ~ReadSink() = default;

@@ -60,6 +60,7 @@ ReadResult Reader::run(ReadSink& sink) {
 }
 
 void Reader::problem(qsizetype offset, const char* what) {
+    ++problems_;
     if (result_.status != ReadStatus::Ok)
         return;
     result_.status = ReadStatus::Damaged;
@@ -206,7 +207,8 @@ void Reader::pushGroup(qsizetype offset) {
     }
     stack_.push_back(state_);
     state_.groupStart = offset;
-    state_.opensObject = false;
+    state_.problemsBefore = problems_;
+    state_.kept = State::Kept::None;
     starPending_ = false;
 }
 
@@ -244,14 +246,14 @@ void Reader::groupEnded(const State& ended) {
         state_.para.list = oldList_.style();
         state_.para.listOverride = 0;
     }
-    if (ended.destination == Destination::Picture && now != Destination::Picture) {
+    if (ended.kept == State::Kept::Picture) {
         if (now == Destination::ObjectResult)
             object_.result = picture_; // what the object shows
         else
             sink_->picture(picture_, groupBytes(ended), state_.para);
         picture_ = PictureData();
     }
-    if (ended.opensObject) {
+    if (ended.kept == State::Kept::Object) {
         sink_->object(object_, groupBytes(ended), state_.para);
         object_ = ObjectData();
     }
@@ -264,8 +266,11 @@ void Reader::groupEnded(const State& ended) {
     }
 }
 
-// The group that has just closed, braces included, as it stands in the file.
+// The group that has just closed, braces included, as it stands in the file; nothing where it is
+// damaged, since what the program writes must read back whole.
 QByteArrayView Reader::groupBytes(const State& ended) const {
+    if (problems_ > ended.problemsBefore)
+        return {};
     return input_.sliced(ended.groupStart, tokens_.offset() - ended.groupStart);
 }
 

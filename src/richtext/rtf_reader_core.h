@@ -57,7 +57,9 @@ private:
         ParaState para;
         int unicodeSkip = 1;      // \uc
         qsizetype groupStart = 0; // where the group's "{" stands
-        bool opensObject = false; // the group of an \object
+        int problemsBefore = 0;   // problems met before the group began
+        // The group that a \pict or an \object opened: what it holds is kept as it stands.
+        enum class Kept : std::uint8_t { None, Picture, Object } kept = Kept::None;
     };
 
     // tokens and groups (rtf_reader_core.cpp)
@@ -106,6 +108,7 @@ private:
     const bool pasting_;
     ReadSink* sink_ = nullptr;
     ReadResult result_;
+    int problems_ = 0;
 
     std::vector<State> stack_;
     State state_;

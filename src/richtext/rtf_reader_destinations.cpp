@@ -24,15 +24,18 @@ void Reader::destinationWord(Kw word) {
         break; // read like the text around them
     case Kw::object:
         state_.destination = inText ? Destination::Object : Destination::Skip;
-        state_.opensObject = inText;
-        if (inText)
+        if (inText) {
+            state_.kept = State::Kept::Object;
             object_ = ObjectData();
+        }
         break;
     case Kw::pict: {
         const bool wanted = inText || state_.destination == Destination::ObjectResult;
         state_.destination = wanted ? Destination::Picture : Destination::Skip;
-        if (wanted)
+        if (wanted) {
+            state_.kept = State::Kept::Picture;
             picture_ = PictureData();
+        }
         break;
     }
     case Kw::pn:

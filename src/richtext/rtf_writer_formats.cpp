@@ -17,7 +17,6 @@ namespace orbeta::rtf {
 
 namespace {
 
-constexpr int kRtfDefaultHalfPoints = 24;     // text without \fs is 12 points
 constexpr unsigned char kSymbolBullet = 0xB7; // the bullet of the Symbol font
 constexpr int kHexLineLength = 128;
 

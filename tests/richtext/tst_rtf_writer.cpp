@@ -156,6 +156,18 @@ private Q_SLOTS:
             written.contains("{\\v\\f0\\fs24\\uc2\\u-26976\\'89\\'42\\u12375\\'82\\'b5 hidden}"));
     }
 
+    // A damaged picture group is not written back as it stands: what was read of it is.
+    void damagedPictureIsWrittenWhole() {
+        QTextDocument document;
+        QCOMPARE(readRtf("{\\rtf1 a{\\pict\\wmetafile8\\picw10\\pich10 0102\\'8}b}", document).status,
+                 ReadStatus::Damaged);
+        const QByteArray rtf = writeRtf(document);
+        QTextDocument back;
+        QCOMPARE(readRtf(rtf, back).status, ReadStatus::Ok);
+        QVERIFY2(rtf.contains("{\\pict\\wmetafile8\\picw10\\pich10"), rtf.constData());
+        QVERIFY(rtf.contains(" 0102}"));
+    }
+
     // Fonts keep the character set they were read with, and their names and the fallback bytes
     // of their text are in its code page; fonts new to the memo get the set of their text.
     void fontsKeepTheirCharacterSets() {

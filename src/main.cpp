@@ -6,6 +6,7 @@ int main(int argc, char* argv[]) {
     orbeta::choosePlatformForPositionMemory();
     orbeta::Application app(argc, argv);
     orbeta::Program program;
-    program.Start();
+    if (!program.StartUnlessRunning())
+        return 0; // another program runs for this folder, and has come forward
     return app.exec();
 }

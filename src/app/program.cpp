@@ -1,12 +1,14 @@
 #include "app/program.h"
 
 #include "about/frm_about.h"
+#include "app/single_instance.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
 #include "memo/memo_opening.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
 
 namespace orbeta {
 
@@ -36,6 +38,24 @@ registry::Registry& Program::registry() {
 
 void Program::Start() {
     form1().show();
+}
+
+bool Program::StartUnlessRunning() {
+    instance_ = std::make_unique<SingleInstance>(QDir::currentPath());
+    if (!instance_->claim())
+        return false;
+    QObject::connect(instance_.get(), &SingleInstance::comeForward, [this] { ComeForward(); });
+    Start();
+    return true;
+}
+
+void Program::ComeForward() {
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window)
+        window = &form1();
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
 }
 
 void Program::End() {

@@ -17,6 +17,7 @@ namespace orbeta {
 
 class Form1;
 class Form2;
+class SingleInstance;
 class frmAbout;
 
 // What the windows share: where positions are remembered, where the time comes from, where the
@@ -40,6 +41,11 @@ public:
 
     // Loads and shows the calendar window.
     void Start();
+    // Starts unless a program already runs for the memo folder (the working folder); that one
+    // is asked to come forward instead, and the result is false.
+    bool StartUnlessRunning();
+    // Shows the calendar, or the window open over it, in front of the others.
+    void ComeForward();
     // Ends the program at once; no window's unload handler runs.
     void End();
 
@@ -63,6 +69,7 @@ public:
 
 private:
     Services services_;
+    std::unique_ptr<SingleInstance> instance_;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/form.h"
+#include "memo/memo_files.h"
 
 #include <QDate>
 
+class QLabel;
 class QMenu;
 
 namespace orbeta {
@@ -12,7 +14,8 @@ class Program;
 class RichTextBox;
 
 // The memo window: one day's memo in a rich-text editor that fills the window, and a context
-// menu to save and close or close without saving.
+// menu to save and close or close without saving. Where the memo could not be shown whole, a line
+// above the editor says so, and saving never replaces what the user did not see.
 class Form2 : public Form {
     Q_OBJECT
 public:
@@ -21,6 +24,8 @@ public:
     RichTextBox& RichTextBox1() const { return *richTextBox1_; }
     // Loads the day's memo into the editor; a missing or unreadable file leaves it empty.
     void loadMemo(QDate date);
+    // What the line above the editor says; empty when the memo was read whole.
+    QString notice() const;
 
 protected:
     void unloadHandler() override;
@@ -29,10 +34,15 @@ protected:
 private:
     void richTextBoxMouseDown(Qt::MouseButton button, QPoint globalPosition);
     void saveAndClose();
+    bool mayReplaceTheFile(QDate day);
+    void showNotice(const QString& text);
+    void layOut();
 
     Program& program_;
+    QLabel* notice_;
     RichTextBox* richTextBox1_;
     QMenu* p_menu_;
+    MemoFiles::Loaded loaded_;
 };
 
 } // namespace orbeta

@@ -20,6 +20,15 @@ bool sharesMemoFileName(QDate date) {
     }
 }
 
+QDate daySharingName(QDate date) {
+    if (!sharesMemoFileName(date))
+        return {};
+    const int day = date.day();
+    if (date.month() == 1) // 1-11 is 11-1, 1-21 is 12-1
+        return QDate(date.year(), day < 20 ? 11 : 12, day % 10);
+    return QDate(date.year(), 1, (date.month() == 11 ? 10 : 20) + day);
+}
+
 QString memoSaveName(QDate date) {
     if (!sharesMemoFileName(date))
         return MemoFileName(date.year(), date.month(), date.day());

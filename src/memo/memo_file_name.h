@@ -15,6 +15,10 @@ QString MemoFileName(int year, int month, int day);
 // 1-9 November and 1-9 December.
 bool sharesMemoFileName(QDate date);
 
+// The other day whose plain name is the same as this day's; an invalid date for days that share
+// none.
+QDate daySharingName(QDate date);
+
 // The name a memo is saved under: the plain name, except for the days that share one, which get
 // year, two-digit month and two-digit day (19990112.rtf). No such name is any day's plain name.
 QString memoSaveName(QDate date);

@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
@@ -16,7 +17,37 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setTabChangesFocus(false);
     setFrameShape(QFrame::NoFrame);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     rtf::showInlineObjects(*document()); // pictures kept as they were read, hidden text
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { wrapFor(position, added); });
+}
+
+// Qt lays out a word longer than its line again for every line it fills, which takes minutes
+// for a word of a few hundred thousand characters. Once a memo has such a word, its lines break
+// anywhere, as the rich-edit control breaks them; a memo read anew starts over.
+void RichTextBox::wrapFor(int position, int added) {
+    static constexpr int kLongestWord = 2000;
+    const bool wholeDocument = position == 0 && added >= document()->characterCount() - 1;
+    if (wholeDocument)
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    if (wordWrapMode() == QTextOption::WrapAnywhere)
+        return;
+    QTextBlock block = document()->findBlock(position);
+    const QTextBlock last = document()->findBlock(position + added);
+    for (; block.isValid(); block = block.next()) {
+        int word = 0;
+        for (const QChar c : block.text()) {
+            // Japanese text may break between any two of its characters.
+            word = c.isSpace() || c.unicode() >= 0x2E80 ? 0 : word + 1;
+            if (word > kLongestWord) {
+                setWordWrapMode(QTextOption::WrapAnywhere);
+                return;
+            }
+        }
+        if (block == last)
+            break;
+    }
 }
 
 const QStringList& RichTextBox::rtfMimeTypes() {

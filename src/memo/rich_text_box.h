@@ -6,7 +6,8 @@ namespace orbeta {
 
 // The memo editor: rich text with what a rich-edit control offers from the keyboard (undo and
 // redo, clipboard, select all, Ctrl+B/I/U), and RTF on the clipboard beside plain text and HTML,
-// so formatted text moves to and from office programs.
+// so formatted text moves to and from office programs. Lines break between words, and anywhere
+// in a word too long for a line.
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void wrapFor(int position, int added);
     void toggleBold();
     void toggleItalic();
     void toggleUnderline();

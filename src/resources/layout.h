@@ -16,6 +16,8 @@ inline constexpr double kLabel1FontPoints = 26.25;
 
 namespace form2 {
 inline constexpr twips::Size kClient{4680, 2745};
+// Narrower, and a long memo's laid-out height outgrows what Qt's editor handles.
+inline constexpr twips::Size kMinimumClient{2340, 1200};
 inline constexpr twips::Point kClientDesignPosition{2175, 2805};
 inline constexpr double kRichTextBox1FontPoints = 12;
 } // namespace form2

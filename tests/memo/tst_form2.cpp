@@ -10,15 +10,20 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+
+#include <sys/resource.h>
 
 using namespace orbeta;
 
@@ -172,28 +177,98 @@ private Q_SLOTS:
         QCOMPARE(readFile(test_->memoPath("1999327.rtf")), original);
     }
 
+    // Given a file-size limit the memo outgrows, saving fails where it would have ended the
+    // program: the window stays with its text, the old file as it was, and the message says
+    // which file and why.
     void failedSaveKeepsTheWindowItsTextAndTheOldFile() {
-        QVERIFY(QDir(test_->memoFolder()).mkdir("1999327.rtf"));
-        openMemo(kDay, [this](Form2& memo) {
-            QTest::keyClicks(&memo.RichTextBox1(), "precious words");
+        writeFile(test_->memoPath("1999327.rtf"), "{\\rtf1 old\\par}");
+        struct rlimit limit {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit unlimited = limit;
+        openMemo(kDay, [&](Form2& memo) {
+            QTest::keyClicks(&memo.RichTextBox1(), QString("precious words ").repeated(20));
             QString message;
             whenModalAppears([&](QWidget* box) {
                 message = static_cast<QMessageBox*>(box)->text();
                 box->close();
             });
+            limit.rlim_cur = 256;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
             action(&memo, "mnu_saveclose")->trigger();
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
             QVERIFY(message.startsWith("メモを保存できませんでした。"));
-            QVERIFY(message.contains(test_->memoPath("1999327.rtf")));
-            QVERIFY(test_->program->form2Instance().isLoaded());
+            QVERIFY(message.contains(QFileInfo(test_->memoPath("1999327.rtf")).absoluteFilePath()));
+            QVERIFY2(message.contains("上限"), qPrintable(message));
             QVERIFY(memo.isVisible());
-            QCOMPARE(memo.RichTextBox1().toPlainText(), QString("precious words"));
+            QVERIFY(memo.RichTextBox1().toPlainText().startsWith("precious words"));
+        });
+        QCOMPARE(readFile(test_->memoPath("1999327.rtf")), QByteArray("{\\rtf1 old\\par}"));
+    }
+
+    void unreadableMemoSaysSoAndIsNotReplaced() {
+        QVERIFY(QDir(test_->memoFolder()).mkdir("1999327.rtf"));
+        openMemo(kDay, [this](Form2& memo) {
+            QVERIFY2(memo.notice().startsWith("このメモのファイルを読み込めませんでした"),
+                     qPrintable(memo.notice()));
+            QVERIFY(memo.findChild<QLabel*>("lblNotice")->isVisible());
+            QVERIFY(memo.RichTextBox1().geometry().top() > 0); // below the notice
+            typeText(&memo.RichTextBox1(), "new words");
+            QString refusal;
+            whenModalAppears([&](QWidget* box) {
+                QCOMPARE(box->objectName(), QString("saveRefused"));
+                refusal = static_cast<QMessageBox*>(box)->text();
+                box->close();
+            });
+            action(&memo, "mnu_saveclose")->trigger();
+            QVERIFY(refusal.contains("保存しませんでした"));
+            QVERIFY(memo.isVisible());
         });
         QVERIFY(QFileInfo(test_->memoPath("1999327.rtf")).isDir());
     }
 
+    // Given a memo whose file another program changes while it is open, saving asks first:
+    // Escape goes back to editing and writes nothing; 上書き保存 replaces it.
+    void changedFileIsNotReplacedWithoutAsking() {
+        writeFile(test_->memoPath("1999327.rtf"), "{\\rtf1 mine\\par}");
+        openMemo(kDay, [this](Form2& memo) {
+            QVERIFY(memo.notice().isEmpty());
+            typeText(&memo.RichTextBox1(), "edited ");
+            writeFile(test_->memoPath("1999327.rtf"), "{\\rtf1 theirs\\par}");
+            whenModalAppears([](QWidget* box) {
+                QCOMPARE(box->objectName(), QString("fileChanged"));
+                QTest::keyClick(box, Qt::Key_Escape);
+            });
+            action(&memo, "mnu_saveclose")->trigger();
+            QVERIFY(memo.isVisible());
+            QCOMPARE(readFile(test_->memoPath("1999327.rtf")), QByteArray("{\\rtf1 theirs\\par}"));
+            whenModalAppears(
+                [](QWidget* box) { box->findChild<QPushButton*>("overwrite")->click(); });
+            action(&memo, "mnu_saveclose")->trigger();
+        });
+        QTextDocument saved;
+        rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved);
+        QCOMPARE(saved.toPlainText(), QString("edited mine"));
+    }
+
+    // A word of 300,000 characters once kept Qt laying out its lines for minutes.
+    void unbreakableLineOpensAtOnce() {
+        writeFile(test_->memoPath("1999327.rtf"),
+                  "{\\rtf1 " + QByteArray(300000, 'x') + " end\\par}");
+        QElapsedTimer clock;
+        clock.start();
+        openMemo(kDay, [&](Form2& memo) {
+            memo.resize(400, 300);
+            QVERIFY(QTest::qWaitForWindowExposed(&memo));
+            memo.RichTextBox1().moveCursor(QTextCursor::End);
+            QVERIFY(memo.RichTextBox1().cursorRect().isValid());
+            QCOMPARE(memo.RichTextBox1().wordWrapMode(), QTextOption::WrapAnywhere);
+        });
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     void editorFillsTheWindowAtEverySize() {
         openMemo(kDay, [](Form2& memo) {
-            for (const QSize size : {QSize(600, 400), QSize(120, 60)}) {
+            for (const QSize size : {QSize(600, 400), QSize(170, 90)}) {
                 memo.resize(size);
                 QCOMPARE(memo.RichTextBox1().geometry(), QRect(QPoint(0, 0), size));
             }

@@ -1,0 +1,42 @@
+#include "memo/file_reason.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace orbeta {
+
+QString fileReason(int errorNumber) {
+    switch (errorNumber) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case EFBIG:
+        return QStringLiteral("ファイルの大きさが、このシステムで許される上限を超えます");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("このファイルまたはフォルダーを使う権限がありません");
+    case EROFS:
+        return QStringLiteral("読み取り専用のディスクです");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("ファイルまたはフォルダーが見つかりません");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    case EIO:
+        return QStringLiteral("ディスクの読み書きに失敗しました");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("開いているファイルが多すぎます");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイルの名前が長すぎます");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("ファイルがほかのプログラムに使われています");
+    default:
+        return QStringLiteral("システムのエラー %1（%2）")
+            .arg(errorNumber)
+            .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    }
+}
+
+} // namespace orbeta

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# One program per memo folder: a second start in the same folder brings the first one forward
+# and ends; a start in another folder runs beside it; after the first is killed, a new start in
+# its folder runs.
+ORBETA=$(realpath "$1")
+source "$(dirname "$0")/x11_session.sh"
+
+count_calendars() { xdotool search --onlyvisible --name '^Orbeta$' 2>/dev/null | wc -l; }
+
+# start_in FOLDER: runs the program there; sets started_pid.
+start_in() {
+    mkdir -p "$1"
+    (cd "$1" && exec "$ORBETA" >>"$work/orbeta.log" 2>&1) &
+    started_pid=$!
+    pids+=("$started_pid")
+}
+
+note "first start"
+start_in "$work/memos"
+first_pid=$started_pid
+first=$(wait_window Orbeta)
+wait_settled "$first"
+
+note "second start in the same folder ends and brings the first forward"
+xdotool windowminimize --sync "$first"
+start_in "$work/memos/../memos"
+for _ in $(seq 100); do kill -0 "$started_pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$started_pid" 2>/dev/null && fail "the second start is still running"
+wait "$started_pid" || fail "the second start ended with status $?"
+for _ in $(seq 100); do [ "$(count_calendars)" -eq 1 ] && break; sleep 0.05; done
+[ "$(count_calendars)" -eq 1 ] || fail "$(count_calendars) calendars shown, expected the first one, forward"
+kill -0 "$first_pid" || fail "the first program ended"
+
+note "a start in another folder runs beside it"
+start_in "$work/other"
+second_pid=$started_pid
+for _ in $(seq 100); do [ "$(count_calendars)" -eq 2 ] && break; sleep 0.05; done
+[ "$(count_calendars)" -eq 2 ] || fail "no second calendar for another folder"
+
+note "after the first is killed, a start in its folder runs"
+kill -9 "$first_pid"
+wait "$first_pid" 2>/dev/null || true
+for _ in $(seq 100); do [ "$(count_calendars)" -eq 1 ] && break; sleep 0.05; done
+start_in "$work/memos"
+third_pid=$started_pid
+for _ in $(seq 100); do [ "$(count_calendars)" -eq 2 ] && break; sleep 0.05; done
+[ "$(count_calendars)" -eq 2 ] || fail "no calendar after the first program was killed"
+kill -0 "$third_pid" || fail "the new start ended"
+for id in $(xdotool search --onlyvisible --name '^Orbeta$'); do wmctrl -i -c "$id"; done
+wait_exit "$second_pid"
+wait_exit "$third_pid"
+note "passed"

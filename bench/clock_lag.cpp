@@ -47,8 +47,9 @@ int main(int argc, char* argv[]) {
     Record aligned;
     Record plain;
     orbeta::SecondTicker ticker(clock, nullptr);
-    QObject::connect(&ticker, &orbeta::SecondTicker::tick,
-                     [&](QTime shown) { aligned.tick(shown, QTime::currentTime()); });
+    QObject::connect(&ticker, &orbeta::SecondTicker::tick, [&](const QDateTime& shown) {
+        aligned.tick(shown.time(), QTime::currentTime());
+    });
     QTimer plainTimer;
     QObject::connect(&plainTimer, &QTimer::timeout, [&] {
         const QTime now = QTime::currentTime();

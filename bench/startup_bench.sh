@@ -19,10 +19,12 @@ sleep 1
 
 probe="$build/bench/window_probe"
 cd "$work"
+run_orbeta() { "$probe" Orbeta 83 170 5 "$build/src/orbeta" >>"$work/orbeta.txt"; }
+run_minimal() { "$probe" Minimal 83 170 5 "$build/bench/minimal_calendar" >>"$work/minimal.txt"; }
 for ((i = 0; i < runs; i++)); do
-    # Alternate so both see the same machine; the first, cold run of each is left out.
-    "$probe" Orbeta 83 170 5 "$build/src/orbeta" >>"$work/orbeta.txt"
-    "$probe" Minimal 83 170 5 "$build/bench/minimal_calendar" >>"$work/minimal.txt"
+    # Alternate so both see the same machine, and which goes first (a start right after another
+    # program has ended is a few per cent slower); the first, cold run of each is left out.
+    if ((i % 2 == 0)); then run_orbeta; run_minimal; else run_minimal; run_orbeta; fi
 done
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -37,5 +39,5 @@ done
 o=$(report "$work/orbeta.txt" 1) m=$(report "$work/minimal.txt" 1)
 or=$(report "$work/orbeta.txt" 2) mr=$(report "$work/minimal.txt" 2)
 awk -v o="$o" -v m="$m" -v or="$or" -v mr="$mr" 'BEGIN {
-    printf "start-up ratio %.2f (target <= 1.2); memory difference %.1f MB (target <= 8)\n", o / m, (or - mr) / 1024 }'
+    printf "start-up ratio %.2f (target <= 1.05); memory difference %.1f MB (target <= 8)\n", o / m, (or - mr) / 1024 }'
 echo "($((runs - 1)) runs each after a first cold run, medians)"

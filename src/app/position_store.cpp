@@ -13,12 +13,12 @@ QString keyIn(const QString& section, const QString& key) {
     return section + QLatin1Char('/') + key;
 }
 
-double readCoordinate(const QSettings& settings, const QString& key, double fallback) {
+std::optional<double> readCoordinate(const QSettings& settings, const QString& key) {
     const QVariant stored = settings.value(key);
     if (!stored.isValid())
-        return fallback;
+        return std::nullopt;
     const std::optional<float> number = textToSingle(stored.toString());
-    return number ? static_cast<double>(*number) : fallback;
+    return number ? std::optional<double>(*number) : std::nullopt;
 }
 
 } // namespace
@@ -31,13 +31,11 @@ PositionStore::PositionStore(const QString& iniFile) : settings_(iniFile, QSetti
 
 std::optional<twips::Point> PositionStore::restore(const QString& section,
                                                    twips::Point current) const {
-    const QString leftKey = keyIn(section, kLeftKey);
-    const QString topKey = keyIn(section, kTopKey);
-    if (!settings_.contains(leftKey) && !settings_.contains(topKey))
+    const std::optional<double> left = readCoordinate(settings_, keyIn(section, kLeftKey));
+    const std::optional<double> top = readCoordinate(settings_, keyIn(section, kTopKey));
+    if (!left && !top)
         return std::nullopt;
-    const double left = readCoordinate(settings_, leftKey, current.left);
-    const double top = readCoordinate(settings_, topKey, current.top);
-    return twips::Point{left, top};
+    return twips::Point{left.value_or(current.left), top.value_or(current.top)};
 }
 
 void PositionStore::store(const QString& section, twips::Point position) {

@@ -24,8 +24,10 @@ public:
     }
 
     // Reads X1 then Y1 of the section; a key never written, or holding something that is not a
-    // number, gives the matching coordinate of `current`. Nothing at all when the section holds
-    // neither key, so a first run keeps the design position.
+    // number, gives the matching coordinate of `current`. Nothing at all when neither key holds
+    // a number, so the window keeps its design position exactly as on a first run: before it is
+    // shown a window's current position is its inner one, which moving it would take for the
+    // outer one.
     std::optional<twips::Point> restore(const QString& section, twips::Point current) const;
 
     // Writes X1 then Y1 and flushes them to disk.

@@ -65,7 +65,7 @@ void Program::End() {
 void Program::openMemo(QDate date) {
     openDayMemo(*this, date);
     if (Form1* calendar = form1_.ifLoaded())
-        calendar->MonthView1().refreshMemoDays(); // the day may have a memo now
+        calendar->MonthView1().refreshDays(); // the day may have a memo now
 }
 
 void Program::showAbout() {

@@ -3,19 +3,22 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace orbeta {
 
 namespace {
 
-constexpr int kConnectMs = 200;
 constexpr int kWaitForRunningMs = 3000; // for one that has its lock but does not listen yet
-const QByteArray kComeForward = QByteArrayLiteral("come forward\n");
+constexpr int kPendingCallers = 8;
 
 QString nameFor(const QString& folder) {
     const QString canonical = QDir(folder).canonicalPath();
@@ -24,15 +27,31 @@ QString nameFor(const QString& folder) {
     return QStringLiteral("orbeta-%1-%2").arg(::getuid()).arg(QString::fromLatin1(key));
 }
 
+// The socket's address, or nothing when its path is too long for one.
+std::optional<sockaddr_un> addressOf(const QByteArray& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return std::nullopt;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    return address;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent), name_(nameFor(folder)),
+      socketPath_(QFile::encodeName(QDir::temp().filePath(name_))),
       lock_(QDir::temp().filePath(name_ + QStringLiteral(".lock"))) {
     lock_.setStaleLockTime(0); // only a lock whose owner has gone is stale
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    if (listening_ >= 0) {
+        ::close(listening_);
+        ::unlink(socketPath_.constData());
+    }
+}
 
 bool SingleInstance::claim() {
     const QDeadlineTimer deadline(kWaitForRunningMs);
@@ -47,30 +66,44 @@ bool SingleInstance::claim() {
     return true;
 }
 
-bool SingleInstance::askRunningToComeForward() {
-    QLocalSocket socket;
-    socket.connectToServer(name_);
-    if (!socket.waitForConnected(kConnectMs))
+bool SingleInstance::askRunningToComeForward() const {
+    const std::optional<sockaddr_un> address = addressOf(socketPath_);
+    const int caller = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (!address || caller < 0)
         return false;
-    socket.write(kComeForward);
-    return socket.waitForBytesWritten(kConnectMs);
+    const bool answered =
+        ::connect(caller, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
+    ::close(caller);
+    return answered;
 }
 
 void SingleInstance::listen() {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(name_); // left by a program that was killed
-    server_->listen(name_);
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains(kComeForward.trimmed()))
-                    Q_EMIT comeForward();
-                socket->disconnectFromServer();
-            });
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        }
-    });
+    const std::optional<sockaddr_un> address = addressOf(socketPath_);
+    listening_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (!address || listening_ < 0)
+        return;
+    ::unlink(socketPath_.constData()); // left by a program that was killed: the lock is ours
+    const mode_t mask = ::umask(0077); // for the user alone from the start
+    const bool bound =
+        ::bind(listening_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(listening_, kPendingCallers) != 0) {
+        ::close(listening_);
+        listening_ = -1;
+        return;
+    }
+    callers_ = new QSocketNotifier(listening_, QSocketNotifier::Read, this);
+    connect(callers_, &QSocketNotifier::activated, this, &SingleInstance::takeCallers);
+}
+
+void SingleInstance::takeCallers() {
+    bool called = false;
+    for (int caller; (caller = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+        ::close(caller);
+        called = true;
+    }
+    if (called)
+        Q_EMIT comeForward();
 }
 
 } // namespace orbeta

@@ -3,16 +3,15 @@
 #include <QLockFile>
 #include <QObject>
 
-#include <memory>
-
-class QLocalServer;
+class QSocketNotifier;
 
 namespace orbeta {
 
 // One program per memo folder for each user: the first start in a folder holds a lock named
-// after the user and the folder and listens on a local socket of that name; a later start there
-// asks it to come forward and ends. A lock or socket left by a program that was killed does not
-// stand in the way: the lock knows its owner has gone.
+// after the user and the folder and listens on a local socket of that name, which only the user
+// may use; a later start there connects to it, which asks the first to come forward, and ends.
+// A lock or socket left by a program that was killed does not stand in the way: the lock knows
+// its owner has gone. (Plain system sockets: Qt's network library would slow every start.)
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -30,12 +29,15 @@ Q_SIGNALS:
     void comeForward();
 
 private:
-    bool askRunningToComeForward();
+    bool askRunningToComeForward() const;
     void listen();
+    void takeCallers();
 
     QString name_;
+    QByteArray socketPath_;
     QLockFile lock_;
-    QLocalServer* server_ = nullptr;
+    int listening_ = -1;
+    QSocketNotifier* callers_ = nullptr;
 };
 
 } // namespace orbeta

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/program_icon.h"
 #include "app/window_position.h"
+#include "calendar/memo_watch.h"
 #include "calendar/month_view.h"
 #include "calendar/second_ticker.h"
 #include "resources/layout.h"
@@ -24,7 +25,8 @@ constexpr Qt::WindowFlags kFixedSingleBorder = Qt::Window | Qt::CustomizeWindowH
 
 } // namespace
 
-Form1::Form1(Program& program) : Form(nullptr, kFixedSingleBorder), program_(program) {
+Form1::Form1(Program& program)
+    : Form(nullptr, kFixedSingleBorder), program_(program), memoSummaries_(program.memoFiles()) {
     using namespace layout::form1;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orbeta"));
@@ -68,9 +70,16 @@ Form1::Form1(Program& program) : Form(nullptr, kFixedSingleBorder), program_(pro
 }
 
 void Form1::loadHandler() {
-    monthView1_->setValue(program_.clock().now().date());
-    monthView1_->setMemoDays(
-        [this](int year, int month) { return program_.memoFiles().daysWithMemos(year, month); });
+    const QDate today = program_.clock().now().date();
+    monthView1_->setToday(today);
+    monthView1_->setValue(today);
+    memoWatch_ = new MemoWatch(program_.memoFiles().folder(), this);
+    connect(memoWatch_, &MemoWatch::changed, monthView1_, &MonthView::refreshDays);
+    monthView1_->setMemoMonth([this](int year, int month) {
+        QHash<int, MemoSummary> days = memoSummaries_.month(year, month);
+        memoWatch_->watchFiles(memoSummaries_.monthFiles());
+        return days;
+    });
     restoreWindowPosition(*this, program_.positions(), kSection);
 }
 
@@ -78,8 +87,11 @@ void Form1::unloadHandler() {
     storeWindowPosition(*this, program_.positions(), kSection);
 }
 
-void Form1::showClock(QTime second) {
-    guarded(this, [&] { label1_->setText(second.toString(QStringLiteral("hh:mm:ss"))); });
+void Form1::showClock(const QDateTime& second) {
+    guarded(this, [&] {
+        label1_->setText(second.time().toString(QStringLiteral("hh:mm:ss")));
+        monthView1_->setToday(second.date());
+    });
 }
 
 void Form1::monthViewMouseUp(Qt::MouseButton button, QPoint globalPosition) {

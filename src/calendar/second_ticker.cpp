@@ -52,9 +52,9 @@ void SecondTicker::onTimeout() {
     // Keeps ticking even when reading the clock fails.
     timer_.start(kMsPerSecond);
     guarded(nullptr, [this] {
-        const QTime now = clock_.now().time();
-        const QTime shown = secondShownAt(now);
-        timer_.start(msUntilTickAfter(shown, now));
+        const QDateTime now = clock_.now();
+        const QDateTime shown(now.addMSecs(kEarlyTolerance).date(), secondShownAt(now.time()));
+        timer_.start(msUntilTickAfter(shown.time(), now.time()));
         if (shown == lastShown_)
             return;
         lastShown_ = shown;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QTime>
 #include <QTimer>
@@ -32,14 +33,15 @@ public:
     static int msUntilTickAfter(QTime shown, QTime now);
 
 Q_SIGNALS:
-    void tick(QTime second);
+    // The second now begun, with its day.
+    void tick(QDateTime second);
 
 private:
     void onTimeout();
 
     const Clock& clock_;
     QTimer timer_;
-    QTime lastShown_;
+    QDateTime lastShown_;
 };
 
 } // namespace orbeta

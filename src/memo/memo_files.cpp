@@ -3,7 +3,9 @@
 #include "memo/file_reason.h"
 #include "memo/memo_file_name.h"
 #include "memo/safe_save.h"
+#include "memo/whole_file.h"
 #include "richtext/code_pages.h"
+#include "richtext/rtf_plain_text.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
@@ -13,59 +15,9 @@
 #include <QStringDecoder>
 #include <QTextDocument>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace orbeta {
 
 namespace {
-
-struct FileRead {
-    QByteArray bytes;
-    int error = 0; // errno of what failed
-    qint64 size = 0;
-    bool tooLarge = false;
-};
-
-// Reads a whole file, telling why not in the system's words: a missing permission, an I/O error,
-// a file that went away after it was seen, a folder in its place.
-FileRead readWholeFile(const QString& path) {
-    FileRead read;
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        read.error = errno;
-        return read;
-    }
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        read.error = S_ISDIR(status.st_mode) ? EISDIR : errno != 0 ? errno : EIO;
-    } else if (status.st_size > MemoFiles::kMaxReadBytes) {
-        read.size = status.st_size;
-        read.tooLarge = true;
-    } else {
-        read.bytes.resize(status.st_size);
-        qint64 got = 0;
-        while (got < read.bytes.size()) {
-            const ssize_t now = ::read(descriptor, read.bytes.data() + got,
-                                       static_cast<std::size_t>(read.bytes.size() - got));
-            if (now < 0 && errno == EINTR)
-                continue;
-            if (now < 0) {
-                read.error = errno;
-                break;
-            }
-            if (now == 0)
-                break; // shorter than it was: what is there
-            got += now;
-        }
-        read.bytes.truncate(got);
-        read.size = got;
-    }
-    ::close(descriptor);
-    return read;
-}
 
 void clearDocument(QTextDocument& document) {
     const bool undo = document.isUndoRedoEnabled();
@@ -107,38 +59,44 @@ QString MemoFiles::shownPath(const QString& fileName) const {
     return QDir::toNativeSeparators(QFileInfo(pathOf(fileName)).absoluteFilePath());
 }
 
+QString MemoFiles::fileOf(QDate date) const {
+    for (const QString& name : memoReadNames(date)) {
+        const QString path = pathOf(name);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            return path;
+    }
+    return {};
+}
+
 MemoFiles::Loaded MemoFiles::load(QDate date, QTextDocument& document) const {
     Loaded loaded;
-    const QStringList names = memoReadNames(date);
-    loaded.path = pathOf(names.first());
-    for (const QString& name : names) {
-        const QString path = pathOf(name);
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            continue;
-        loaded.path = path;
-        if (name != names.first())
-            loaded.sharedWith = daySharingName(date);
-        const FileRead read = readWholeFile(path);
-        loaded.size = read.size;
-        if (read.error != 0 || read.tooLarge) {
-            clearDocument(document);
-            loaded.found = read.tooLarge ? Found::TooLarge : Found::Unreadable;
-            loaded.reason = read.tooLarge ? QString() : fileReason(read.error);
-            loaded.saveTarget = FileSnapshot::of(pathOf(names.first()));
-            return loaded;
-        }
-        loaded.found = readBytes(read.bytes, document);
-        if (document.characterCount() > kMaxEditableCharacters) {
-            clearDocument(document);
-            loaded.found = Found::TooLarge;
-        }
-        if (loaded.found == Found::Damaged || loaded.found == Found::PlainText)
-            loaded.original = read.bytes;
-        loaded.saveTarget = name == names.first() ? FileSnapshot::of(read.bytes)
-                                                  : FileSnapshot::of(pathOf(names.first()));
+    const QString saveName = pathOf(memoSaveName(date));
+    loaded.path = fileOf(date);
+    if (loaded.path.isEmpty()) {
+        loaded.path = saveName;
+        clearDocument(document);
         return loaded;
     }
-    clearDocument(document);
+    if (loaded.path != saveName)
+        loaded.sharedWith = daySharingName(date);
+    const FileRead read = readWholeFile(loaded.path, kMaxReadBytes);
+    loaded.size = read.size;
+    if (read.error != 0 || read.tooLarge) {
+        clearDocument(document);
+        loaded.found = read.tooLarge ? Found::TooLarge : Found::Unreadable;
+        loaded.reason = read.tooLarge ? QString() : fileReason(read.error);
+        loaded.saveTarget = FileSnapshot::of(saveName);
+        return loaded;
+    }
+    loaded.found = readBytes(read.bytes, document);
+    if (document.characterCount() > kMaxEditableCharacters) {
+        clearDocument(document);
+        loaded.found = Found::TooLarge;
+    }
+    if (loaded.found == Found::Damaged || loaded.found == Found::PlainText)
+        loaded.original = read.bytes;
+    loaded.saveTarget =
+        loaded.sharedWith ? FileSnapshot::of(saveName) : FileSnapshot::of(read.bytes);
     return loaded;
 }
 
@@ -170,20 +128,6 @@ bool MemoFiles::changedSince(QDate date, const Loaded& loaded) const {
     return FileSnapshot::of(pathOf(memoSaveName(date))) != loaded.saveTarget;
 }
 
-QSet<int> MemoFiles::daysWithMemos(int year, int month) const {
-    QSet<int> days;
-    const QDate first(year, month, 1);
-    for (int day = 1; day <= first.daysInMonth(); ++day) {
-        for (const QString& name : memoReadNames(QDate(year, month, day))) {
-            if (QFileInfo::exists(pathOf(name))) {
-                days.insert(day);
-                break;
-            }
-        }
-    }
-    return days;
-}
-
 QString plainMemoText(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
@@ -197,6 +141,12 @@ QString plainMemoText(const QByteArray& bytes) {
     text.clear();
     rtf::CodePageDecoder(rtf::kShiftJis).decode(bytes, text);
     return text;
+}
+
+QString memoFileText(const QByteArray& bytes) {
+    rtf::ReadResult result;
+    QString text = rtf::rtfPlainText(bytes, &result);
+    return result.isRtf() ? text : plainMemoText(bytes);
 }
 
 QString freeBackupName(const QString& path) {

@@ -20,6 +20,8 @@ public:
     MemoFiles() = default;
     explicit MemoFiles(QString folder) : folder_(std::move(folder)) {}
 
+    const QString& folder() const { return folder_; }
+
     // Larger files are not read at all, and memos of more characters are not shown: Qt's editor
     // stops answering for minutes while it lays out text so long.
     static constexpr qint64 kMaxReadBytes = 32 * 1024 * 1024;
@@ -73,8 +75,9 @@ public:
     // changed, removed, or made since by another program.
     bool changedSince(QDate date, const Loaded& loaded) const;
 
-    // The days of a month that have a memo file: a few look-ups, however full the folder.
-    QSet<int> daysWithMemos(int year, int month) const;
+    // The file the day's memo is read from: its save name or, failing that, the name older
+    // versions used; empty when the day has no memo file.
+    QString fileOf(QDate date) const;
 
     QString pathOf(const QString& fileName) const;
     // The path as the user can find it: absolute, in the system's notation.
@@ -87,6 +90,9 @@ private:
 // Text of a file that is not RTF: UTF-16 with its byte-order mark, UTF-8 when it is valid UTF-8,
 // else code page 932.
 QString plainMemoText(const QByteArray& bytes);
+
+// The text of a memo file, RTF or not.
+QString memoFileText(const QByteArray& bytes);
 
 // A name beside `path` that no file has: NAME.bak, then NAME.1.bak, NAME.2.bak, ...
 QString freeBackupName(const QString& path);

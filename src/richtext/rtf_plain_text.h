@@ -8,8 +8,8 @@
 namespace orbeta::rtf {
 
 // The text of an RTF document without building a document: paragraphs and table cells end with
-// "\n", as the editor's plain text has them; pictures leave nothing. For searching memos, and
-// for reading without a window system.
+// "\n", as the editor's plain text has them, and pictures and objects stand as U+FFFC. For
+// searching memos, and for reading without a window system.
 QString rtfPlainText(QByteArrayView rtf, ReadResult* result = nullptr);
 
 } // namespace orbeta::rtf

@@ -107,8 +107,6 @@ private Q_SLOTS:
         QTest::addColumn<double>("top");
         QTest::newRow("garbage left")
             << QByteArray("[Form1_StrtUp]\nX1=abc\nY1=900\n") << 100.0 << 900.0;
-        QTest::newRow("garbage both")
-            << QByteArray("[Form1_StrtUp]\nX1=?\nY1=\n") << 100.0 << 200.0;
         QTest::newRow("only top") << QByteArray("[Form1_StrtUp]\nY1=-15\n") << 100.0 << -15.0;
         QTest::newRow("written by hand")
             << QByteArray("[Form1_StrtUp]\nX1= 750 \nY1=1.5E+03\n") << 750.0 << 1500.0;
@@ -123,6 +121,17 @@ private Q_SLOTS:
         QVERIFY(position);
         QCOMPARE(position->left, left);
         QCOMPARE(position->top, top);
+    }
+
+    void noNumberAtAllLeavesTheWindowWhereAFirstRunOpensIt_data() {
+        QTest::addColumn<QByteArray>("value");
+        for (const char* value : {"abc", "nan", "inf", "", "1,5e3"})
+            QTest::newRow(value) << QByteArray(value);
+    }
+    void noNumberAtAllLeavesTheWindowWhereAFirstRunOpensIt() {
+        QFETCH(QByteArray, value);
+        writeFile("[Form1_StrtUp]\nX1=" + value + "\nY1=" + value + "\n");
+        QVERIFY(!PositionStore(iniFile()).restore(QStringLiteral("Form1_StrtUp"), Point{1, 2}));
     }
 
     void sectionsAreKeptApart() {

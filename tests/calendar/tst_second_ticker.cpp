@@ -72,8 +72,8 @@ private Q_SLOTS:
         ticker.start();
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, 6000);
         for (int i = 1; i < ticks.count(); ++i) {
-            const QTime previous = ticks.at(i - 1).at(0).toTime();
-            QCOMPARE(previous.addSecs(1), ticks.at(i).at(0).toTime());
+            const QDateTime previous = ticks.at(i - 1).at(0).toDateTime();
+            QCOMPARE(previous.addSecs(1), ticks.at(i).at(0).toDateTime());
         }
     }
 };

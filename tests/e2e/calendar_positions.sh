@@ -41,4 +41,16 @@ wait_popup
 xdotool key x
 wait_exit "$orbeta_pid"
 [ "$(md5sum <"$settings")" = "$before" ] || fail "ending through the menu changed the settings"
+
+note "stored values that are not numbers: where a first run opens, and stays there"
+printf '[Form1_StrtUp]\nX1=abc\nY1=nan\n' >"$settings"
+for run in 1 2; do
+    start_orbeta
+    wid=$(wait_window Orbeta)
+    wait_settled "$wid"
+    read -r x y < <(client_position "$wid")
+    [ "$x $y" = "101 92" ] || fail "run $run: client area at $x,$y, expected 101,92"
+    wmctrl -i -c "$wid"
+    wait_exit "$orbeta_pid"
+done
 note "passed"

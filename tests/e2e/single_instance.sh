@@ -21,6 +21,11 @@ first_pid=$started_pid
 first=$(wait_window Orbeta)
 wait_settled "$first"
 
+note "its socket is for the user alone"
+socket=$(find "${TMPDIR:-/tmp}" -maxdepth 1 -type s -name "orbeta-$(id -u)-*" -newer "$work" | head -n 1)
+[ -n "$socket" ] || fail "no socket"
+(( (8#$(stat -c %a "$socket") & 8#077) == 0 )) || fail "socket mode $(stat -c %a "$socket")"
+
 note "second start in the same folder ends and brings the first forward"
 xdotool windowminimize --sync "$first"
 start_in "$work/memos/../memos"

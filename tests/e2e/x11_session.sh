@@ -35,12 +35,25 @@ Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.lo
 pids+=($!)
 read -r -t 10 display <&"$displayfd" || fail "Xvfb did not start"
 export DISPLAY=":$display"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
+echo "display $DISPLAY" >>"$work/openbox.log"
+# The window manager now and then fails to open a display that has just come up while other
+# servers start beside it; it is started again then.
+wm_ready=""
+for _ in 1 2 3; do
+    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    pids+=("$wm_pid")
+    for _ in $(seq 100); do
+        if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+            wm_ready=yes
+            break
+        fi
+        kill -0 "$wm_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$wm_ready" ] && break
 done
+[ -n "$wm_ready" ] || fail "the window manager did not start"
 
 # start_orbeta: runs the program in the memo folder, with the variables in orbeta_env; sets
 # orbeta_pid.

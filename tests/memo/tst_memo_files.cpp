@@ -1,5 +1,6 @@
 #include "memo/memo_files.h"
 #include "memo/memo_notice.h"
+#include "memo/memo_summaries.h"
 #include "richtext/rtf_writer.h"
 
 #include <QDateTime>
@@ -281,16 +282,33 @@ private Q_SLOTS:
         QVERIFY(back.isEmpty());
     }
 
-    void daysWithMemosOfAMonth() {
-        write("20241.rtf", "x"); // no such day: 2024, 1, "" or 2, 41
-        write("2024110.rtf", "{\\rtf1}");
-        write("2024111.rtf", "{\\rtf1}");  // old shared name: 11 January or 1 November
-        write("20241102.rtf", "{\\rtf1}"); // 2 November's own name
-        write("20241131.rtf", "{\\rtf1}"); // no 31 November
-        write("2024112.rtf.bak", "{\\rtf1}");
-        QCOMPARE(files_.daysWithMemos(2024, 1), (QSet<int>{10, 11}));
-        QCOMPARE(files_.daysWithMemos(2024, 11), (QSet<int>{1, 2}));
-        QCOMPARE(files_.daysWithMemos(2024, 2), QSet<int>());
+    void summariesOfAMonth() {
+        write("20241.rtf", "x");                       // no such day: 2024, 1, "" or 2, 41
+        write("2024110.rtf", "{\\rtf1 \\par  \\par}"); // saved empty
+        write("2024111.rtf", "{\\rtf1 shared\\par}");  // old shared name: 11 January or 1 November
+        write("20241102.rtf", "{\\rtf1{\\pict\\wmetafile8 0100}}"); // 2 November: a picture
+        write("20241131.rtf", "{\\rtf1 x}");                        // no 31 November
+        write("2024112.rtf.bak", "{\\rtf1 x}");
+        write("202413.rtf", QByteArray(3, '\xff')); // not RTF: its text
+        write("202414.rtf", "{\\rtf1\\ansi\\ansicpg932 <b>\\'93\\'fa\\'96\\'7b\\line x\\par\\par"
+                            "  second\\par 3\\par 4\\par 5\\par}");
+        MemoSummaries summaries(files_);
+        const QHash<int, MemoSummary> january = summaries.month(2024, 1);
+        QCOMPARE(january.keys().size(), 4);
+        QVERIFY(!january[10].hasText);
+        QCOMPARE(january[11].firstLines, QStringLiteral("shared"));
+        QVERIFY(january[3].hasText);
+        QCOMPARE(january[4].firstLines, QStringLiteral("<b>日本\nx\nsecond\n3…"));
+        const QHash<int, MemoSummary> november = summaries.month(2024, 11);
+        QCOMPARE(november.keys().size(), 2);
+        QCOMPARE(november[1].firstLines, QStringLiteral("shared"));
+        QVERIFY(november[2].hasText); // a picture says something
+        QVERIFY(summaries.month(2024, 2).isEmpty());
+
+        // Read again when changed, whatever the size.
+        write("2024111.rtf", "{\\rtf1 SHARED\\par}");
+        QCOMPARE(summaries.month(2024, 1)[11].firstLines, QStringLiteral("SHARED"));
+        QCOMPARE(firstLinesOf(QString(200, u'あ')), QString(80, u'あ') + u'…');
     }
 };
 

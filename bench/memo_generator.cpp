@@ -1,5 +1,7 @@
 #include "memo_generator.h"
 
+#include "richtext/code_pages.h"
+
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -75,5 +77,45 @@ QByteArray tableMemo(int rows, int columns) {
         out += "\\row\r\n";
     }
     out += "\\pard\\par\r\n}\r\n";
+    return out;
+}
+
+QByteArray dayMemo(qsizetype bytes, quint32 seed) {
+    static const char16_t* const nouns[] = {
+        u"会議",         u"打ち合わせ", u"東京",     u"大阪",       u"買い物",   u"病院",
+        u"誕生日",       u"天気",       u"散歩",     u"ラーメン",   u"電話",     u"メール",
+        u"プロジェクト", u"資料",       u"締め切り", u"カレンダー", u"コーヒー", u"図書館",
+        u"映画",         u"新幹線",     u"旅行",     u"家族",       u"子供",     u"お弁当",
+        u"歯医者",       u"銀行",       u"郵便局",   u"ケーキ",     u"サッカー", u"ピアノ"};
+    static const char16_t* const endings[] = {
+        u"に行った。",     u"があった。",     u"を予約した。",    u"について話した。",
+        u"の準備をする。", u"が楽しかった。", u"を忘れないこと。"};
+    static const char* const latin[] = {"10:00 ", "12:30 ", "memo ", "Tokyo ", "OK ", "TODO "};
+    static const char* const changes[] = {"\\b ",  "\\b0 ",     "\\cf1 ",  "\\cf0 ",
+                                          "\\ul ", "\\ulnone ", "\\fs32 ", "\\fs24 "};
+    QRandomGenerator random(seed);
+    orbeta::rtf::CodePageEncoder shiftJis(932);
+    const auto japanese = [&](QByteArray& out, const char16_t* text) {
+        for (; *text; ++text) {
+            const auto encoded = shiftJis.encode(*text);
+            for (int i = 0; i < encoded.size; ++i)
+                out += "\\'" + QByteArray::number(encoded.bytes[i], 16);
+        }
+    };
+    QByteArray out(kHeader);
+    int state = 0;
+    while (out.size() < bytes) {
+        const int sentences = 1 + static_cast<int>(random.bounded(3));
+        for (int i = 0; i < sentences; ++i) {
+            if (random.bounded(3) == 0)
+                out += latin[random.bounded(static_cast<int>(std::size(latin)))];
+            japanese(out, nouns[random.bounded(static_cast<int>(std::size(nouns)))]);
+            japanese(out, endings[random.bounded(static_cast<int>(std::size(endings)))]);
+            if (random.bounded(4) == 0)
+                out += changes[state++ % std::size(changes)];
+        }
+        out += "\\par\r\n";
+    }
+    out += "}\r\n";
     return out;
 }

@@ -10,6 +10,7 @@
 #include "memo/memo_files.h"
 
 #include <QDate>
+#include <QStringList>
 
 #include <memory>
 
@@ -19,6 +20,11 @@ class Form1;
 class Form2;
 class SingleInstance;
 class frmAbout;
+class frmSearch;
+
+namespace search {
+class MemoIndex;
+}
 
 // What the windows share: where positions are remembered, where the time comes from, where the
 // memos are kept, and how the system information program is found and started.
@@ -55,9 +61,19 @@ public:
     const WindowInstance<Form2>& form2Instance() const { return form2_; }
     frmAbout& about();
     const WindowInstance<frmAbout>& aboutInstance() const { return about_; }
+    frmSearch& search();
+    const WindowInstance<frmSearch>& searchInstance() const { return search_; }
 
-    void openMemo(QDate date);
+    // Opens the day's memo over the calendar, as double-clicking the day does, with the first
+    // place where any of the (folded) search terms occurs selected. While a memo is open, that
+    // one comes forward instead.
+    void openMemo(QDate date, const QStringList& searchTerms = {});
     void showAbout();
+    void showSearch();
+
+    // The text of every memo, for searching; the folder is first read when this is first asked
+    // for.
+    search::MemoIndex& memoIndex();
 
     PositionStore& positions() { return *services_.positions; }
     const Clock& clock() const { return *services_.clock; }
@@ -70,9 +86,11 @@ public:
 private:
     Services services_;
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<search::MemoIndex> memoIndex_; // outlives the windows that show it
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;
+    WindowInstance<frmSearch> search_;
 };
 
 } // namespace orbeta

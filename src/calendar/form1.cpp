@@ -9,6 +9,7 @@
 #include "calendar/month_view.h"
 #include "calendar/second_ticker.h"
 #include "resources/layout.h"
+#include "search/frm_search.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -59,9 +60,16 @@ Form1::Form1(Program& program)
     QAction* mnuEnd = p_menu_->addAction(QStringLiteral("終了(&X)"));
     mnuEnd->setObjectName(QStringLiteral("mnu_end"));
     p_menu_->addSeparator()->setObjectName(QStringLiteral("mnu_0"));
+    QAction* mnuSearch = p_menu_->addAction(QStringLiteral("メモを検索(&F)..."));
+    mnuSearch->setObjectName(QStringLiteral("mnu_search"));
+    mnuSearch->setShortcut(QKeySequence::Find);
+    mnuSearch->setShortcutContext(Qt::WindowShortcut);
+    addAction(mnuSearch); // Ctrl+F in the calendar, with the menu closed
     QAction* mnuAbout = p_menu_->addAction(QStringLiteral("Orbeta について"));
     mnuAbout->setObjectName(QStringLiteral("mnu_about"));
     connect(mnuEnd, &QAction::triggered, this, [this] { program_.End(); });
+    connect(mnuSearch, &QAction::triggered, this,
+            [this] { guarded(this, [this] { program_.showSearch(); }); });
     connect(mnuAbout, &QAction::triggered, this,
             [this] { guarded(this, [this] { program_.showAbout(); }); });
 
@@ -84,6 +92,8 @@ void Form1::loadHandler() {
 }
 
 void Form1::unloadHandler() {
+    if (frmSearch* search = program_.searchInstance().ifLoaded())
+        search->Unload(); // remembers where it was, before it goes with the calendar
     storeWindowPosition(*this, program_.positions(), kSection);
 }
 

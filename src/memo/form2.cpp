@@ -10,11 +10,13 @@
 #include "memo/memo_notice.h"
 #include "memo/rich_text_box.h"
 #include "resources/layout.h"
+#include "search/search_folding.h"
 
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace orbeta {
 
@@ -76,6 +78,19 @@ void Form2::loadMemo(QDate date) {
     richTextBox1_->setReadOnly(loaded_.found == MemoFiles::Found::TooLarge);
     showNotice(memoNotice(loaded_, date, freeBackupName(loaded_.path)));
     richTextBox1_->moveCursor(QTextCursor::Start);
+}
+
+void Form2::selectFirstHit(const QStringList& searchTerms) {
+    const std::optional<search::Span> hit =
+        search::firstHit(richTextBox1_->toPlainText(), searchTerms);
+    if (!hit)
+        return;
+    QTextCursor cursor(richTextBox1_->document());
+    cursor.setPosition(static_cast<int>(hit->position));
+    cursor.setPosition(static_cast<int>(hit->position + hit->length), QTextCursor::KeepAnchor);
+    richTextBox1_->setTextCursor(cursor);
+    // Scrolled to once the window has its size.
+    QTimer::singleShot(0, richTextBox1_, &RichTextBox::ensureCursorVisible);
 }
 
 QString Form2::notice() const {

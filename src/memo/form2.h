@@ -4,6 +4,7 @@
 #include "memo/memo_files.h"
 
 #include <QDate>
+#include <QStringList>
 
 class QLabel;
 class QMenu;
@@ -24,6 +25,8 @@ public:
     RichTextBox& RichTextBox1() const { return *richTextBox1_; }
     // Loads the day's memo into the editor; a missing or unreadable file leaves it empty.
     void loadMemo(QDate date);
+    // Selects the first place where any of the (folded) search terms occurs, and shows it.
+    void selectFirstHit(const QStringList& searchTerms);
     // What the line above the editor says; empty when the memo was read whole.
     QString notice() const;
 

@@ -42,4 +42,27 @@ QStringList memoReadNames(QDate date) {
     return names;
 }
 
+QList<QDate> daysReadFrom(const QString& fileName) {
+    QList<QDate> days;
+    const QStringView name = QStringView(fileName).chopped(fileName.endsWith(u".rtf") ? 4 : 0);
+    if (name.size() == fileName.size() || name.size() < 6 || name.size() > 8)
+        return days;
+    for (QChar c : name) {
+        if (!c.isDigit() || c.unicode() > u'9')
+            return days;
+    }
+    const int year = name.first(4).toInt();
+    const QStringView monthAndDay = name.sliced(4);
+    for (qsizetype monthDigits = 1; monthDigits <= 2; ++monthDigits) {
+        const qsizetype dayDigits = monthAndDay.size() - monthDigits;
+        if (dayDigits < 1 || dayDigits > 2)
+            continue;
+        const QDate day(year, monthAndDay.first(monthDigits).toInt(),
+                        monthAndDay.sliced(monthDigits).toInt());
+        if (day.isValid() && !days.contains(day) && memoReadNames(day).contains(fileName))
+            days.append(day);
+    }
+    return days;
+}
+
 } // namespace orbeta

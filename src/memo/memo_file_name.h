@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,5 +27,9 @@ QString memoSaveName(QDate date);
 // The names a memo is looked for under, in order: the save name, then, for the days that share
 // one, the plain name that memos of older versions were stored under.
 QStringList memoReadNames(QDate date);
+
+// The days (of years 1000 to 9999) that look for their memo under this file name: none, one, or
+// the two days that share a plain name.
+QList<QDate> daysReadFrom(const QString& fileName);
 
 } // namespace orbeta

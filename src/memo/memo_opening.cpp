@@ -9,14 +9,18 @@
 
 namespace orbeta {
 
-void openDayMemo(Program& program, QDate clickedDate) {
+QDate openDayMemo(Program& program, QDate clickedDate, const QStringList& searchTerms) {
     // Touching the window loads it, and loading puts it where the user left it.
     Form2& memo = program.form2();
     memo.setWindowTitle(QStringLiteral("Orbeta ") +
                         QLocale::system().toString(clickedDate, QLocale::ShortFormat));
     const MonthView& calendar = program.form1().MonthView1();
-    memo.loadMemo(QDate(calendar.Year(), calendar.Month(), calendar.Day()));
+    const QDate day(calendar.Year(), calendar.Month(), calendar.Day());
+    memo.loadMemo(day);
+    if (!searchTerms.isEmpty())
+        memo.selectFirstHit(searchTerms);
     showModal(memo, program.form1());
+    return day;
 }
 
 } // namespace orbeta

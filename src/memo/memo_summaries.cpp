@@ -53,10 +53,8 @@ MemoSummary MemoSummaries::summaryOf(const QString& path, const FileStamp& stamp
     }
     if (kept_.size() >= kMaxKept)
         kept_.clear();
-    // File times move in steps of a few milliseconds: a file written again within the step that
-    // it was read in keeps its stamp, so one written just before it was read is read again.
-    const qint64 ageNs = QDateTime::currentMSecsSinceEpoch() * 1'000'000 - read.stamp.modifiedNs;
-    kept_.insert(path, {read.stamp, summary, ageNs > kSettledNs});
+    kept_.insert(
+        path, {read.stamp, summary, settledStamp(read.stamp, QDateTime::currentMSecsSinceEpoch())});
     return summary;
 }
 

@@ -39,7 +39,6 @@ private:
         MemoSummary summary;
         bool settled = false; // written long enough before it was read for the stamp to tell
     };
-    static constexpr qint64 kSettledNs = 2'000'000'000;
     static constexpr int kMaxKept = 400; // a year of memos, twice over
 
     MemoSummary summaryOf(const QString& path, const FileStamp& stamp);

@@ -18,6 +18,11 @@ FileStamp stampFrom(const struct stat& status) {
 
 } // namespace
 
+bool settledStamp(const FileStamp& stamp, qint64 readAtMs) {
+    constexpr qint64 kSettledNs = 2'000'000'000;
+    return readAtMs * 1'000'000 - stamp.modifiedNs > kSettledNs;
+}
+
 std::optional<FileStamp> stampOf(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))

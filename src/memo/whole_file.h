@@ -17,6 +17,12 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// Whether a file so stamped was last written long enough before `readAtMs` (milliseconds since
+// the epoch) for its stamp to tell a later change. File times move in steps of a few
+// milliseconds: a file written again within the step that it was read in keeps its stamp, so one
+// written just before it was read must be read again.
+bool settledStamp(const FileStamp& stamp, qint64 readAtMs);
+
 // The stamp of a file, or nothing when there is no regular file at the path.
 std::optional<FileStamp> stampOf(const QString& path);
 

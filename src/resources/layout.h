@@ -38,4 +38,12 @@ inline constexpr double kLblDescriptionFontPoints = 11.25;
 inline constexpr double kLabel1FontPoints = 12;
 } // namespace frmAbout
 
+namespace frmSearch {
+inline constexpr twips::Size kClient{6600, 5400};
+inline constexpr twips::Size kMinimumClient{4200, 2700};
+inline constexpr twips::Point kClientDesignPosition{4200, 1380};
+inline constexpr int kMargin = 90;
+inline constexpr double kWindowFontPoints = 10.5;
+} // namespace frmSearch
+
 } // namespace orbeta::layout

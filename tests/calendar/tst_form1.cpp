@@ -91,6 +91,7 @@ private Q_SLOTS:
         for (QAction* action : menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, (QStringList{QStringLiteral("終了(&X)"), QStringLiteral("-"),
+                                     QStringLiteral("メモを検索(&F)..."),
                                      QStringLiteral("Orbeta について")}));
         QCOMPARE(menu()->actions().at(1)->objectName(), QStringLiteral("mnu_0"));
     }

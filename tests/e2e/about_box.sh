@@ -16,7 +16,7 @@ open_about() {
     read -r x y < <(client_position "$calendar")
     click_at $((x + 80)) $((y + 90)) 3
     wait_popup
-    xdotool key --delay 80 Down Down Return
+    xdotool key --delay 80 Up Return # the last item
     about=$(wait_window "Orbeta Information")
     wait_active "$about"
 }

@@ -1,0 +1,142 @@
+#include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+#include "memo/rich_text_box.h"
+#include "search/frm_search.h"
+#include "search/memo_index.h"
+#include "search/search_results.h"
+#include "support/test_program.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+using namespace orbeta;
+
+namespace {
+
+// Japanese text arrives from an input method as committed text, a keystroke at a time.
+void typeText(QWidget* field, const QString& text) {
+    for (const QChar c : text) {
+        QInputMethodEvent committed;
+        committed.setCommitString(c);
+        QApplication::sendEvent(field, &committed);
+    }
+}
+
+} // namespace
+
+class TestFrmSearch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgram> test_;
+
+    void write(const QString& name, const QString& text) {
+        QFile file(test_->memoPath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8()); // a memo that is not RTF is searched as its text
+    }
+    frmSearch& window() { return test_->program->search(); }
+    QStringList rows() {
+        QStringList shown;
+        const auto& results = window().results();
+        for (int row = 0; row < results.rowCount(); ++row)
+            shown << results.index(row).data().toString();
+        return shown;
+    }
+
+private Q_SLOTS:
+    void init() {
+        test_ = std::make_unique<TestProgram>();
+        write("1999327.rtf", u"買い物\n東京で会議、それから新幹線"_qs);
+        write("2003327.rtf", u"ＴＯＫＹＯ\n東京タワー"_qs);
+        write("2003328.rtf", u"雨"_qs);
+        test_->program->Start();
+        test_->program->form1().MonthView1().setValue(QDate(2010, 3, 27));
+        test_->program->showSearch();
+        QTRY_VERIFY(!test_->program->memoIndex().reading());
+        QTRY_VERIFY(window().lblCount().text() == u"3 件"_qs);
+    }
+    void cleanup() {
+        closeStrayWindows();
+        test_.reset();
+    }
+
+    void typingNarrowsTheListAndEmptyListsEveryMemo() {
+        QVERIFY(window().txtQuery().hasFocus());
+        QCOMPARE(rows(), (QStringList{u"2003/03/28 (金)  雨"_qs, u"2003/03/27 (木)  ＴＯＫＹＯ"_qs,
+                                      u"1999/03/27 (土)  買い物"_qs}));
+        typeText(&window().txtQuery(), u"とうきょう"_qs);
+        QCOMPARE(window().lblCount().text(), u"0 件"_qs);
+        window().txtQuery().clear();
+        typeText(&window().txtQuery(), u"東京"_qs);
+        QCOMPARE(rows(), (QStringList{u"2003/03/27 (木)  東京タワー"_qs,
+                                      u"1999/03/27 (土)  東京で会議、それから新幹線"_qs}));
+        QCOMPARE(window().results().index(1).data(search::SearchResults::HitRole), QPoint(0, 2));
+        typeText(&window().txtQuery(), u"　tokyo"_qs);
+        QCOMPARE(rows(), QStringList{u"2003/03/27 (木)  ＴＯＫＹＯ"_qs});
+        QCOMPARE(window().lblCount().text(), u"1 件"_qs);
+    }
+
+    void enterOpensTheDayWithTheFirstHitSelected() {
+        typeText(&window().txtQuery(), u"かいぎ 新幹線"_qs);
+        QCOMPARE(window().results().rowCount(), 0); // 会議 is not read as かいぎ
+        window().txtQuery().setText(u"新幹線 会議"_qs);
+        QTest::keyClick(&window().txtQuery(), Qt::Key_Down);
+        QVERIFY(window().lstResults().hasFocus());
+        QString selected;
+        QDate calendarDay;
+        whenModalAppears([&](QWidget* modal) {
+            auto* memo = qobject_cast<Form2*>(modal);
+            QVERIFY(memo);
+            selected = memo->RichTextBox1().textCursor().selectedText();
+            calendarDay = test_->program->form1().MonthView1().selectedDate();
+            memo->Unload();
+        });
+        QTest::keyClick(&window().lstResults(), Qt::Key_Return);
+        QCOMPARE(selected, u"会議"_qs);
+        QCOMPARE(calendarDay, QDate(1999, 3, 27));
+        QVERIFY(window().isVisible());
+        QCOMPARE(window().txtQuery().text(), u"新幹線 会議"_qs);
+        QCOMPARE(window().lstResults().currentIndex().row(), 0);
+    }
+
+    void copiesTheSelectedResultsAsLines() {
+        QTest::keyClick(&window().txtQuery(), Qt::Key_Tab);
+        QVERIFY(window().lstResults().hasFocus());
+        QTest::keyClick(&window().lstResults(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&window().lstResults(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 u"2003/03/28\t雨\n2003/03/27\tＴＯＫＹＯ\n1999/03/27\t買い物\n"_qs);
+    }
+
+    void sameDayListsTheCalendarsDayOfEveryYear() {
+        QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(window().cmdSameDay().isChecked());
+        QCOMPARE(window().results().rowCount(), 2);
+        QCOMPARE(window().lblCount().text(), u"3月27日のメモ　2 件"_qs);
+        test_->program->form1().MonthView1().setValue(QDate(2010, 3, 28));
+        QCOMPARE(rows(), QStringList{u"2003/03/28 (金)  雨"_qs});
+    }
+
+    void aSavedMemoIsFoundWhenItsWindowCloses() {
+        whenModalAppears([](QWidget* modal) {
+            auto* memo = qobject_cast<Form2*>(modal);
+            memo->RichTextBox1().setPlainText(u"晴れて、ピクニック"_qs);
+            memo->findChild<QAction*>("mnu_saveclose")->trigger();
+        });
+        test_->program->form1().MonthView1().setValue(QDate(2020, 5, 5));
+        test_->program->openMemo(QDate(2020, 5, 5));
+        typeText(&window().txtQuery(), u"ぴくにっく"_qs);
+        QCOMPARE(rows(), QStringList{u"2020/05/05 (火)  晴れて、ピクニック"_qs});
+    }
+};
+
+QTEST_MAIN(TestFrmSearch)
+#include "tst_frm_search.moc"

@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes through the tokenizer and the reader's state machine, without a
-// document, so that thousands of inputs a second reach the handlers of every kind of word.
+// document, so that thousands of inputs a second reach the handlers of every kind of word; and
+// the text read through the search's folding, which must give it back.
 #include "richtext/rtf_plain_text.h"
 #include "richtext/rtf_tokenizer.h"
+#include "search/search_folding.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.status == orbeta::rtf::ReadStatus::Damaged &&
         (result.offset < 0 || result.offset > input.size()))
         std::abort(); // a problem is placed inside the input
-    (void)text;
+    const orbeta::search::FoldedText folded(text);
+    if (folded.original() != text)
+        std::abort();
     return 0;
 }

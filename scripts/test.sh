@@ -37,6 +37,7 @@ trap report_stages EXIT
 configure=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if command -v ccache >/dev/null; then
     configure+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=$root # a clone elsewhere on the machine finds the same compiles
 fi
 
 stage "build with the tests"
@@ -58,8 +59,9 @@ stage "build with AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
-cmake -S "$root" -B "$build-sanitize" "${configure[@]}" -DORBETA_SANITIZE=ON \
-      -DORBETA_BUILD_BENCH=OFF >/dev/null
+# Unoptimised: it compiles in half the time, and the sanitizers find as much.
+cmake -S "$root" -B "$build-sanitize" "${configure[@]}" -DCMAKE_BUILD_TYPE=Debug \
+      -DORBETA_SANITIZE=ON -DORBETA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build-sanitize" -j"$jobs"
 
 stage "the same tests with the sanitizers"

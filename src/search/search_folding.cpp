@@ -108,7 +108,8 @@ template <class Differs> void foldInto(QStringView text, QString& out, Differs&&
         const qsizetype end = clusterEnd(source, size, i);
         const QStringView cluster = text.sliced(i, end - i);
         const QString piece = foldCluster(cluster);
-        if (written + piece.size() > out.size()) {
+        // Room for the piece and for every character after it folding to one.
+        if (written + piece.size() + (size - end) > out.size()) {
             out.resize(written + piece.size() + (size - end));
             target = reinterpret_cast<char16_t*>(out.data());
         }

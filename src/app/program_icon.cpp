@@ -4,8 +4,9 @@ namespace orbeta {
 
 QIcon programIcon() {
     QIcon icon;
-    for (const char* size : {"16", "32", "48"})
-        icon.addFile(QStringLiteral(":/icons/orbeta-%1.png").arg(QLatin1String(size)));
+    // With its size given, a file is read only when a picture of it is wanted.
+    for (const int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/orbeta-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

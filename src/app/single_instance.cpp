@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -42,20 +44,24 @@ std::optional<sockaddr_un> addressOf(const QByteArray& path) {
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent), name_(nameFor(folder)),
       socketPath_(QFile::encodeName(QDir::temp().filePath(name_))),
-      lock_(QDir::temp().filePath(name_ + QStringLiteral(".lock"))) {
-    lock_.setStaleLockTime(0); // only a lock whose owner has gone is stale
-}
+      lockPath_(socketPath_ + ".lock") {}
 
 SingleInstance::~SingleInstance() {
     if (listening_ >= 0) {
         ::close(listening_);
         ::unlink(socketPath_.constData());
     }
+    if (lock_ >= 0)
+        ::close(lock_); // lets go of the lock
 }
 
 bool SingleInstance::claim() {
+    // Not through a link someone else has put there.
+    lock_ = ::open(lockPath_.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock_ < 0)
+        return true; // no lock to be had: run, as without one
     const QDeadlineTimer deadline(kWaitForRunningMs);
-    while (!lock_.tryLock(0)) {
+    while (::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
         if (askRunningToComeForward())
             return false;
         if (deadline.hasExpired())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLockFile>
+#include <QByteArray>
 #include <QObject>
 
 class QSocketNotifier;
@@ -10,8 +10,9 @@ namespace orbeta {
 // One program per memo folder for each user: the first start in a folder holds a lock named
 // after the user and the folder and listens on a local socket of that name, which only the user
 // may use; a later start there connects to it, which asks the first to come forward, and ends.
-// A lock or socket left by a program that was killed does not stand in the way: the lock knows
-// its owner has gone. (Plain system sockets: Qt's network library would slow every start.)
+// A lock or socket left by a program that was killed does not stand in the way: the system lets
+// go of a lock when its holder ends, however it ends. (Plain system calls: Qt's network library
+// and lock files would slow every start.)
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -35,7 +36,8 @@ private:
 
     QString name_;
     QByteArray socketPath_;
-    QLockFile lock_;
+    QByteArray lockPath_;
+    int lock_ = -1;
     int listening_ = -1;
     QSocketNotifier* callers_ = nullptr;
 };

@@ -5,6 +5,13 @@
 
 namespace orbeta {
 
+namespace {
+
+constexpr int kFocusRetryMs = 50;
+constexpr int kFocusTries = 20;
+
+} // namespace
+
 void showModal(QWidget& window, QWidget& owner) {
     if (window.parentWidget() != &owner)
         window.setParent(&owner, window.windowFlags());
@@ -13,8 +20,18 @@ void showModal(QWidget& window, QWidget& owner) {
     QObject::connect(&window, &QObject::destroyed, &untilUnloaded, &QEventLoop::quit);
     window.show();
     // When another window that this one now blocks had the focus, the owner would get it: the
-    // window takes it once it is shown.
-    QTimer::singleShot(0, &window, [&window] { window.activateWindow(); });
+    // window asks for it until it has it, for as long as the window manager may take to map it.
+    auto* takeFocus = new QTimer(&window);
+    takeFocus->setInterval(kFocusRetryMs);
+    QObject::connect(takeFocus, &QTimer::timeout, &window,
+                     [&window, takeFocus, tries = 0]() mutable {
+                         if (window.isActiveWindow() || ++tries > kFocusTries)
+                             takeFocus->deleteLater();
+                         else
+                             window.activateWindow();
+                     });
+    window.activateWindow();
+    takeFocus->start();
     untilUnloaded.exec();
 }
 

@@ -91,6 +91,7 @@ void Reader::handle(const Token& token) {
 
     switch (token.type) {
     case TokenType::ControlWord:
+        wordOpensGroup_ = opened;
         controlWordToken(token, opened);
         break;
     case TokenType::ControlSymbol:
@@ -267,9 +268,10 @@ void Reader::groupEnded(const State& ended) {
 }
 
 // The group that has just closed, braces included, as it stands in the file; nothing where it is
-// damaged, since what the program writes must read back whole.
+// damaged, since what the program writes must read back whole, nor where it held other things
+// before the picture or object began.
 QByteArrayView Reader::groupBytes(const State& ended) const {
-    if (problems_ > ended.problemsBefore)
+    if (problems_ > ended.problemsBefore || !ended.keptWholeGroup)
         return {};
     return input_.sliced(ended.groupStart, tokens_.offset() - ended.groupStart);
 }

@@ -60,6 +60,8 @@ private:
         int problemsBefore = 0;   // problems met before the group began
         // The group that a \pict or an \object opened: what it holds is kept as it stands.
         enum class Kept : std::uint8_t { None, Picture, Object } kept = Kept::None;
+        // Whether the \pict or \object opened its group: only then is the group what it holds.
+        bool keptWholeGroup = false;
     };
 
     // tokens and groups (rtf_reader_core.cpp)
@@ -115,6 +117,7 @@ private:
     int overflowDepth_ = 0;
     bool starPending_ = false;
     bool groupJustOpened_ = false;
+    bool wordOpensGroup_ = false; // the control word being handled is the first of its group
     bool finished_ = false;
     int pendingSkip_ = 0;
     ParaState finalPara_; // of the document's own group when it closed

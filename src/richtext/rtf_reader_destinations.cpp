@@ -26,6 +26,7 @@ void Reader::destinationWord(Kw word) {
         state_.destination = inText ? Destination::Object : Destination::Skip;
         if (inText) {
             state_.kept = State::Kept::Object;
+            state_.keptWholeGroup = wordOpensGroup_;
             object_ = ObjectData();
         }
         break;
@@ -34,6 +35,7 @@ void Reader::destinationWord(Kw word) {
         state_.destination = wanted ? Destination::Picture : Destination::Skip;
         if (wanted) {
             state_.kept = State::Kept::Picture;
+            state_.keptWholeGroup = wordOpensGroup_;
             picture_ = PictureData();
         }
         break;

@@ -1,6 +1,6 @@
 // The memo window's speed: from the double-click (the calendar's handler) to the memo window
-// painted with its content, for a 10 KB and a 1 MB memo; saving each; and finding the days with
-// turning the month in a folder of 10,000 memo files. Usage: memo_bench [runs]
+// painted with its content, for a 10 KB and a 1 MB memo; saving each; the largest memo the
+// editor takes; and turning the month in a folder of 10,000 memo files. Usage: memo_bench [runs]
 #include "app/application.h"
 #include "app/program.h"
 #include "calendar/form1.h"
@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -138,6 +140,48 @@ int main(int argc, char* argv[]) {
 
     const double openSmall = openTime(smallDay);
     const double openLarge = openTime(largeDay);
+    // The largest memo the editor takes: opened, then the window narrowed to its least and
+    // widened again, each to the window painted.
+    const QDate largestDay(2031, 1, 2);
+    const qsizetype lineCharacters = 101; // 99 letters, a space and the paragraph's end
+    {
+        QByteArray rtf = "{\\rtf1\\ansi ";
+        for (qsizetype line = 0;
+             (line + 1) * lineCharacters < orbeta::MemoFiles::kMaxEditableCharacters; ++line)
+            rtf += QByteArray(99, static_cast<char>('a' + line % 26)) + " \\par\n";
+        QFile file(memos + QLatin1Char('/') + orbeta::memoSaveName(largestDay));
+        file.open(QIODevice::WriteOnly);
+        file.write(rtf + "}");
+    }
+    double largestOpen = -1;
+    qint64 longestStall = 0;
+    QElapsedTimer largestClock;
+    // The longest the window does not answer while it lays the memo out anew, after being
+    // narrowed to its least and widened again.
+    const auto stallWhile = [&](const std::function<void()>& change) {
+        QElapsedTimer sinceTick;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout,
+                         [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+        sinceTick.start();
+        tick.start(5);
+        change();
+        QEventLoop settle;
+        QTimer::singleShot(2500, &settle, &QEventLoop::quit);
+        settle.exec();
+    };
+    QTimer::singleShot(0, [&] {
+        orbeta::Form2& memo = program.form2();
+        largestOpen = static_cast<double>(largestClock.nsecsElapsed()) / 1e6;
+        stallWhile([&] { memo.resize(memo.minimumSize()); });
+        stallWhile([&] { memo.resize(memo.minimumSize() * 3); });
+        memo.Unload();
+    });
+    program.form1().MonthView1().setValue(largestDay);
+    largestClock.start();
+    program.openMemo(largestDay);
+
     std::printf("platform: %s, medians of %d runs\n", qPrintable(QGuiApplication::platformName()),
                 runs);
     std::printf("open 10 KB memo (double-click to painted):  %7.1f ms (target <= 30)\n", openSmall);
@@ -146,6 +190,10 @@ int main(int argc, char* argv[]) {
     std::printf("save 10 KB memo:                            %7.1f ms\n", saveTime(smallDay));
     std::printf("save 1 MB memo:                             %7.1f ms (target <= 150)\n",
                 saveTime(largeDay));
+    std::printf("open the largest memo the editor takes (%lld characters): %.0f ms; longest stall "
+                "after narrowing and widening it: %lld ms (target: none over 2 s)\n",
+                static_cast<long long>(orbeta::MemoFiles::kMaxEditableCharacters), largestOpen,
+                static_cast<long long>(longestStall));
     std::printf("turn the month, 10,000 memo files, first:   %7.3f ms (target < 5)\n", firstTurn);
     std::printf("turn the month again:                       %7.3f ms (target < 5; %d bold in "
                 "December 2009)\n",

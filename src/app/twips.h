@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/rtf_units.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -11,9 +13,8 @@
 // high-density screens.
 namespace orbeta::twips {
 
-inline constexpr int kPerPixel = 15;
-// Points per logical pixel: 72 points an inch, 96 pixels.
-inline constexpr double kPointsPerPixel = 0.75;
+inline constexpr int kPerPixel = rtf::units::kTwipsPerPixel;
+inline constexpr double kPointsPerPixel = rtf::units::kPointsPerPixel;
 
 struct Point {
     double left;

@@ -50,6 +50,7 @@ QTextCharFormat CharFormats::make(const CharState& given) const {
     const int font = chr.font >= 0 ? chr.font : (pasting_ ? codePages_.defaultFont : -1);
     if (const QString family = fonts_.familyOf(font); !family.isEmpty()) {
         format.setFontFamilies(QStringList{family});
+        format.setProperty(kHashKeyProperty, static_cast<int>(qHash(family)));
         // Qt keeps no character set; the writer puts it back into the font table.
         format.setProperty(kFontCharsetProperty, fonts_.charsetOf(font));
     }

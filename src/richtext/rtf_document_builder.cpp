@@ -1,10 +1,10 @@
 #include "richtext/rtf_document_builder.h"
 
-#include "app/twips.h"
 #include "richtext/rtf_char_formats.h"
 #include "richtext/rtf_format_properties.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_pictures.h"
+#include "richtext/rtf_units.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -21,6 +21,14 @@ namespace {
 
 constexpr double kRtfDefaultPoints = 12; // text without \fs
 constexpr int kMaxListIndent = 9;
+// Table cells a file may make: a few thousand, and more as its size allows. A real table costs
+// more bytes a cell than this (a \cellx and a \cell each); Qt takes a few microseconds a cell.
+constexpr qint64 kCellsInAnyFile = 4096;
+constexpr qint64 kBytesPerCell = 8;
+// Qt marks every item of a list again for each item added to it, so a list of thousands of items
+// takes minutes to read and every new item to lay out. Longer lists go on in another list of the
+// same kind, which the writer writes as the same list.
+constexpr int kMaxListItems = 256;
 
 int listIndentOf(const ParaState& para) {
     if (para.listOverride > 0)
@@ -35,9 +43,9 @@ QTextBlockFormat blockFormatOf(const ParaState& para) {
         format.setAlignment(para.alignment);
     if (!para.isListItem()) {
         if (para.leftIndent != 0)
-            format.setLeftMargin(twips::toExactPixels(para.leftIndent));
+            format.setLeftMargin(units::toExactPixels(para.leftIndent));
         if (para.firstLineIndent != 0)
-            format.setTextIndent(twips::toExactPixels(para.firstLineIndent));
+            format.setTextIndent(units::toExactPixels(para.firstLineIndent));
     } else if (para.indentSet && (para.leftIndent != listIndentOf(para) * kListIndentStep ||
                                   para.firstLineIndent != kListMarkIndent)) {
         // The list lays the item out; indents other than the usual ones are kept for writing
@@ -46,16 +54,23 @@ QTextBlockFormat blockFormatOf(const ParaState& para) {
         format.setProperty(kListItemFirstIndentProperty, para.firstLineIndent);
     }
     if (para.rightIndent != 0)
-        format.setRightMargin(twips::toExactPixels(para.rightIndent));
+        format.setRightMargin(units::toExactPixels(para.rightIndent));
     if (para.spaceBefore != 0)
-        format.setTopMargin(twips::toExactPixels(para.spaceBefore));
+        format.setTopMargin(units::toExactPixels(para.spaceBefore));
     if (para.spaceAfter != 0)
-        format.setBottomMargin(twips::toExactPixels(para.spaceAfter));
+        format.setBottomMargin(units::toExactPixels(para.spaceAfter));
     applyLineSpacing(para.lineSpacing, format);
+    if (para.markHidden)
+        format.setProperty(kHiddenParagraphMarkProperty, true);
     return format;
 }
 
 } // namespace
+
+DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const CharFormats& formats, bool pasting,
+                                 qsizetype inputBytes)
+    : cursor_(cursor), formats_(formats), pasting_(pasting),
+      cellBudget_(kCellsInAnyFile + inputBytes / kBytesPerCell) {}
 
 void DocumentBuilder::text(const QString& text, const CharState& chr, const ParaState& para) {
     const QTextCharFormat format = formats_.format(chr);
@@ -65,18 +80,25 @@ void DocumentBuilder::text(const QString& text, const CharState& chr, const Para
         insert(text, format, para);
 }
 
-void DocumentBuilder::picture(const PictureData& picture, QByteArrayView rtf,
+void DocumentBuilder::picture(const PictureData& picture, const KeptGroup& group,
                               const ParaState& para) {
     if (const std::optional<QTextImageFormat> image = placePicture(picture, *cursor_.document()))
         insert(QString(QChar::ObjectReplacementCharacter), *image, para);
     else
         insert(QString(QChar::ObjectReplacementCharacter),
-               embeddedObjectFormat(embeddedPicture(picture, rtf)), para);
+               embeddedObjectFormat(embeddedPicture(picture, group)), para);
 }
 
-void DocumentBuilder::object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) {
-    if (const std::optional<EmbeddedObject> embedded = embeddedObject(object, rtf))
+void DocumentBuilder::object(const ObjectData& object, const KeptGroup& group,
+                             const ParaState& para) {
+    if (const std::optional<EmbeddedObject> embedded = embeddedObject(object, group))
         insert(QString(QChar::ObjectReplacementCharacter), embeddedObjectFormat(*embedded), para);
+}
+
+// An object that takes no room and is written back as it was read.
+void DocumentBuilder::keptGroup(const KeptGroup& group, const ParaState& para) {
+    insert(QString(QChar::ObjectReplacementCharacter),
+           embeddedObjectFormat(EmbeddedObject{group, QSizeF(0, 0), {}, {}}), para);
 }
 
 void DocumentBuilder::insert(const QString& text, const QTextCharFormat& format,
@@ -153,13 +175,16 @@ void DocumentBuilder::formatBlock(const ParaState& para) {
         oldStyleList_ = nullptr;
         return;
     }
-    if (QTextList* list = listFor(para)) {
+    QTextList* list = listFor(para);
+    if (list && list->count() < kMaxListItems) {
         list->add(cursor_.block());
         return;
     }
     QTextListFormat format;
     format.setStyle(para.list);
     format.setIndent(listIndentOf(para));
+    if (list)
+        format.setProperty(kListContinuesProperty, true);
     QTextList* created = cursor_.createList(format);
     if (para.listOverride > 0)
         numberedLists_[{para.listOverride, para.listLevel, para.list}] = created;

@@ -2,14 +2,15 @@
 
 #include "richtext/rtf_read_sink.h"
 
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextList>
 
 #include <map>
 #include <tuple>
 #include <vector>
 
-class QTextList;
 class QTextTable;
 
 namespace orbeta::rtf {
@@ -21,12 +22,19 @@ class CharFormats;
 class DocumentBuilder final : public ReadSink {
 public:
     // `pasting`: inserting into a document that has its own default font, which stays.
-    DocumentBuilder(QTextCursor& cursor, const CharFormats& formats, bool pasting)
-        : cursor_(cursor), formats_(formats), pasting_(pasting) {}
+    // `inputBytes`: the size of the file, which bounds how many table cells it may make.
+    DocumentBuilder(QTextCursor& cursor, const CharFormats& formats, bool pasting,
+                    qsizetype inputBytes);
+
+    // Whether a table had more cells than the file's size allows, and some of its rows became
+    // paragraphs after it.
+    bool tableCut() const { return tableCut_; }
 
     void text(const QString& text, const CharState& chr, const ParaState& para) override;
-    void picture(const PictureData& picture, QByteArrayView rtf, const ParaState& para) override;
-    void object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) override;
+    void picture(const PictureData& picture, const KeptGroup& group,
+                 const ParaState& para) override;
+    void object(const ObjectData& object, const KeptGroup& group, const ParaState& para) override;
+    void keptGroup(const KeptGroup& group, const ParaState& para) override;
     void endParagraph(const ParaState& para) override;
     void endCell(const ParaState& para) override;
     void endRow() override;
@@ -51,8 +59,10 @@ private:
 
     // tables (rtf_document_builder_tables.cpp)
     void buildTable();
-    QTextTable* createTable(int& rows);
-    void replayTable(QTextTable* table);
+    void tableShape(int& rows, int& columns) const;
+    QTextTable* insertTable(int rows, int columns);
+    std::size_t replayTable(QTextTable* table);
+    void replayAsParagraph(const TableEvent& event);
     void applyMerges(QTextTable* table, int row, const RowDefinition& definition,
                      std::vector<int>& verticalStart);
 
@@ -63,9 +73,13 @@ private:
 
     RowDefinition rowDefinition_;
     std::vector<TableEvent> table_;
+    qint64 cellBudget_;
+    bool tableCut_ = false;
 
-    std::map<std::tuple<int, int, QTextListFormat::Style>, QTextList*> numberedLists_;
-    QTextList* oldStyleList_ = nullptr;
+    // Qt deletes a list whose last item goes (merging table cells does that), so the lists are
+    // held so that they know when.
+    std::map<std::tuple<int, int, QTextListFormat::Style>, QPointer<QTextList>> numberedLists_;
+    QPointer<QTextList> oldStyleList_;
     ParaState oldStyleListPara_;
 };
 

@@ -17,25 +17,35 @@ constexpr int kMaxColumns = RowDefinition::kMaxCells;
 
 void DocumentBuilder::buildTable() {
     int rows = 0;
-    QTextTable* table = createTable(rows);
-    replayTable(table);
-    int row = 0;
-    std::vector<int> verticalStart(static_cast<std::size_t>(kMaxColumns), -1);
-    for (const TableEvent& event : table_)
-        if (event.kind == TableEvent::EndRow)
-            applyMerges(table, row++, event.row, verticalStart);
-    if (row < rows) // a last row that no \row ended
-        applyMerges(table, row, rowDefinition_, verticalStart);
+    int columns = 0;
+    tableShape(rows, columns);
+    // A few bytes can define a row of many cells; a file makes no more cells than its size
+    // allows, and the rows beyond them become paragraphs after the table.
+    const auto fit = static_cast<int>(std::min<qint64>(rows, cellBudget_ / columns));
+    if (fit < rows)
+        tableCut_ = true;
+    rows = fit;
+    cellBudget_ -= qint64{rows} * columns;
+    QTextTable* table = rows > 0 ? insertTable(rows, columns) : nullptr;
+    const std::size_t past = table ? replayTable(table) : 0;
+    for (std::size_t i = past; i < table_.size(); ++i)
+        replayAsParagraph(table_[i]);
+    if (table) {
+        int row = 0;
+        std::vector<int> verticalStart(static_cast<std::size_t>(kMaxColumns), -1);
+        for (std::size_t i = 0; i < past && row < rows; ++i)
+            if (table_[i].kind == TableEvent::EndRow)
+                applyMerges(table, row++, table_[i].row, verticalStart);
+        if (row < rows) // a last row that no \row ended
+            applyMerges(table, row, rowDefinition_, verticalStart);
+    }
     table_.clear();
-    cursor_ = table->lastCursorPosition();
-    cursor_.movePosition(QTextCursor::NextBlock);
-    paragraphPending_ = false;
 }
 
 // As many rows as were ended, and one more if anything came after the last; as many columns as
 // the widest row defined or used, up to what a table can take.
-QTextTable* DocumentBuilder::createTable(int& rows) {
-    int columns = static_cast<int>(rowDefinition_.cells.size());
+void DocumentBuilder::tableShape(int& rows, int& columns) const {
+    columns = static_cast<int>(rowDefinition_.cells.size());
     int cells = 0;
     bool rowOpen = false;
     rows = 0;
@@ -55,6 +65,9 @@ QTextTable* DocumentBuilder::createTable(int& rows) {
     }
     rows = std::max(rows + (rowOpen ? 1 : 0), 1);
     columns = std::clamp(columns, 1, kMaxColumns);
+}
+
+QTextTable* DocumentBuilder::insertTable(int rows, int columns) {
     QTextTableFormat format;
     format.setCellPadding(kCellPadding);
     format.setBorder(1);
@@ -63,13 +76,16 @@ QTextTable* DocumentBuilder::createTable(int& rows) {
     return cursor_.insertTable(rows, columns, format);
 }
 
-// Fills the cells in the order read. Text for more cells than the table takes goes into the last
-// cell of its row, each in a paragraph of its own.
-void DocumentBuilder::replayTable(QTextTable* table) {
+// Fills the cells in the order read, up to the table's last row, and leaves the cursor after the
+// table. Text for more cells than the table takes goes into the last cell of its row, each in a
+// paragraph of its own. Gives the number of events that went into the table.
+std::size_t DocumentBuilder::replayTable(QTextTable* table) {
     int row = 0;
     int cell = 0;
     bool inCell = false;
-    for (const TableEvent& event : table_) {
+    std::size_t i = 0;
+    for (; i < table_.size() && row < table->rows(); ++i) {
+        const TableEvent& event = table_[i];
         if (event.kind == TableEvent::EndRow) {
             ++row;
             cell = 0;
@@ -105,6 +121,30 @@ void DocumentBuilder::replayTable(QTextTable* table) {
         case TableEvent::EndRow:
             break;
         }
+    }
+    cursor_ = table->lastCursorPosition();
+    cursor_.movePosition(QTextCursor::NextBlock);
+    paragraphPending_ = false;
+    return i;
+}
+
+// What a table could not take: its text in paragraphs, a cell each.
+void DocumentBuilder::replayAsParagraph(const TableEvent& event) {
+    ParaState para = event.para;
+    para.inTable = false;
+    switch (event.kind) {
+    case TableEvent::Insert:
+        openParagraph();
+        cursor_.insertText(event.text, event.format);
+        break;
+    case TableEvent::EndParagraph:
+    case TableEvent::EndCell:
+        openParagraph();
+        formatBlock(para);
+        paragraphPending_ = true;
+        break;
+    case TableEvent::EndRow:
+        break;
     }
 }
 

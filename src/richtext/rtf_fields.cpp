@@ -6,17 +6,27 @@ namespace orbeta::rtf {
 
 namespace {
 
-// Splits a field instruction into words; quoted words keep their blanks.
-QStringList instructionWords(const QString& instruction) {
-    QStringList words;
-    QString word;
+// A word of a field instruction: quoted words are arguments, whatever they start with; in them
+// a doubled backslash stands for one, as Word writes paths.
+struct InstructionWord {
+    QString text;
+    bool quoted = false;
+
+    bool isSwitch(QLatin1String name) const { return !quoted && text == name; }
+};
+
+QList<InstructionWord> instructionWords(const QString& instruction) {
+    QList<InstructionWord> words;
+    InstructionWord word;
     bool quoted = false;
     bool any = false;
-    for (const QChar c : instruction) {
+    for (qsizetype i = 0; i < instruction.size(); ++i) {
+        const QChar c = instruction.at(i);
         if (c == QLatin1Char('"')) {
             if (quoted) {
+                word.quoted = true;
                 words << word;
-                word.clear();
+                word = {};
                 any = false;
             }
             quoted = !quoted;
@@ -25,42 +35,48 @@ QStringList instructionWords(const QString& instruction) {
         if (!quoted && c.isSpace()) {
             if (any)
                 words << word;
-            word.clear();
+            word = {};
             any = false;
             continue;
         }
-        word += c;
+        if (quoted && c == QLatin1Char('\\') && i + 1 < instruction.size() &&
+            instruction.at(i + 1) == QLatin1Char('\\'))
+            ++i;
+        word.text += c;
         any = true;
     }
-    if (any || quoted)
+    if (any || quoted) {
+        word.quoted = quoted;
         words << word;
+    }
     return words;
 }
 
 } // namespace
 
 QString hyperlinkTarget(const QString& instruction) {
-    const QStringList words = instructionWords(instruction);
+    const QList<InstructionWord> words = instructionWords(instruction);
     if (words.isEmpty() ||
-        words.first().compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
+        words.first().text.compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
         return {};
     QString target;
     QString bookmark;
     for (qsizetype i = 1; i < words.size(); ++i) {
-        const QString& word = words.at(i);
-        if (word.startsWith(QLatin1Char('\\'))) {
+        const InstructionWord& word = words.at(i);
+        if (!word.quoted && word.text.startsWith(QLatin1Char('\\'))) {
             // \l names a bookmark; \o, \t, \m and friends take an argument we do not need.
-            const bool takesArgument = word == QLatin1String("\\l") ||
-                                       word == QLatin1String("\\o") || word == QLatin1String("\\t");
+            const bool takesArgument = word.isSwitch(QLatin1String("\\l")) ||
+                                       word.isSwitch(QLatin1String("\\o")) ||
+                                       word.isSwitch(QLatin1String("\\t"));
             if (takesArgument && i + 1 < words.size()) {
-                if (word == QLatin1String("\\l"))
-                    bookmark = words.at(i + 1);
+                if (word.isSwitch(QLatin1String("\\l")))
+                    bookmark = words.at(i + 1).text;
                 ++i;
             }
             continue;
         }
         if (target.isEmpty())
-            target = word;
+            target = word.text;
     }
     if (!bookmark.isEmpty())
         target += QLatin1Char('#') + bookmark;
@@ -70,6 +86,7 @@ QString hyperlinkTarget(const QString& instruction) {
 QString hyperlinkInstruction(const QString& target) {
     QString quotable = target;
     quotable.replace(QLatin1Char('"'), QLatin1String("%22"));
+    quotable.replace(QLatin1String("\\"), QLatin1String("\\\\"));
     if (quotable.startsWith(QLatin1Char('#')))
         return QStringLiteral("HYPERLINK \\l \"%1\"").arg(quotable.mid(1));
     return QStringLiteral("HYPERLINK \"%1\"").arg(quotable);

@@ -52,7 +52,14 @@ public:
 QTextCharFormat embeddedObjectFormat(const EmbeddedObject& object) {
     QTextCharFormat format;
     format.setObjectType(kEmbeddedObjectType);
-    format.setProperty(kRtf, object.rtf);
+    format.setProperty(kRtf, object.group.rtf);
+    format.setProperty(kHashKeyProperty, static_cast<int>(qHash(object.group.rtf)));
+    if (object.group.unicodeSkip != 1)
+        format.setProperty(kObjectUnicodeSkipProperty, object.group.unicodeSkip);
+    if (!object.group.fonts.empty())
+        format.setProperty(kObjectFontsProperty, fontsText(object.group.fonts));
+    if (!object.group.colors.empty())
+        format.setProperty(kObjectColorsProperty, colorsText(object.group.colors));
     format.setProperty(kWidth, object.size.width());
     format.setProperty(kHeight, object.size.height());
     if (!object.image.isNull())
@@ -65,8 +72,18 @@ bool isEmbeddedObject(const QTextFormat& format) {
     return format.objectType() == kEmbeddedObjectType;
 }
 
-QByteArray embeddedObjectRtf(const QTextFormat& format) {
-    return format.property(kRtf).toByteArray();
+bool isUnshownGroup(const QTextFormat& format) {
+    return isEmbeddedObject(format) && embeddedObjectSize(format) == QSizeF(0, 0);
+}
+
+KeptGroup embeddedObjectGroup(const QTextFormat& format) {
+    KeptGroup group;
+    group.rtf = format.property(kRtf).toByteArray();
+    if (format.hasProperty(kObjectUnicodeSkipProperty))
+        group.unicodeSkip = format.intProperty(kObjectUnicodeSkipProperty);
+    group.fonts = fontsFromText(format.stringProperty(kObjectFontsProperty));
+    group.colors = colorsFromText(format.stringProperty(kObjectColorsProperty));
+    return group;
 }
 
 QSizeF embeddedObjectSize(const QTextFormat& format) {

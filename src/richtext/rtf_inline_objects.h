@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/rtf_kept_group.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSizeF>
@@ -9,7 +11,8 @@
 class QTextDocument;
 
 // What a memo holds that the editor cannot show as text or as a picture of its own: pictures
-// and objects kept as their RTF groups, and hidden text. Each is one inline object in the
+// and objects kept as their RTF groups, groups whose text is not shown (headers, footnotes,
+// comments, shapes) kept the same way, and hidden text. Each is one inline object in the
 // document, so it moves, copies and deletes like a character, and the writer writes it back as
 // it was read.
 namespace orbeta::rtf {
@@ -17,17 +20,19 @@ namespace orbeta::rtf {
 inline constexpr int kEmbeddedObjectType = QTextFormat::UserObject + 1;
 inline constexpr int kHiddenTextType = QTextFormat::UserObject + 2;
 
-// A picture or object of the file, kept as its RTF group.
+// A picture, an object or a group of the file that is not shown, kept as its RTF group.
 struct EmbeddedObject {
-    QByteArray rtf; // the group as read, braces included
-    QSizeF size;    // on the page, in logical pixels
-    QImage image;   // what can be drawn of it; null: a framed placeholder
-    QString label;  // what the placeholder says: "WMF", "EMF", "OLE", ...
+    KeptGroup group;
+    QSizeF size;   // on the page, in logical pixels; none for a group that is not shown
+    QImage image;  // what can be drawn of it; null: a framed placeholder
+    QString label; // what the placeholder says: "WMF", "EMF", "OLE", ...
 };
 
 QTextCharFormat embeddedObjectFormat(const EmbeddedObject& object);
 bool isEmbeddedObject(const QTextFormat& format);
-QByteArray embeddedObjectRtf(const QTextFormat& format);
+// An embedded group whose text is not shown (a header, a footnote): it takes no room.
+bool isUnshownGroup(const QTextFormat& format);
+KeptGroup embeddedObjectGroup(const QTextFormat& format);
 QSizeF embeddedObjectSize(const QTextFormat& format);
 QString embeddedObjectLabel(const QTextFormat& format);
 

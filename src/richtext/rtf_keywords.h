@@ -225,6 +225,12 @@ enum class Kw : std::uint16_t {
     pichgoal,
     picscalex,
     picscaley,
+    piccropl, // the four crops in this order
+    piccropr,
+    piccropt,
+    piccropb,
+    picprop,
+    blipuid,
     bin,
     // objects
     objw,

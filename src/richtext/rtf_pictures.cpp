@@ -1,7 +1,8 @@
 #include "richtext/rtf_pictures.h"
 
-#include "app/twips.h"
+#include "richtext/rtf_format_properties.h"
 #include "richtext/rtf_tokenizer.h"
+#include "richtext/rtf_units.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -187,6 +188,13 @@ void PictureData::word(Kw word, int value) {
     case Kw::picscaley:
         scaleY = number;
         break;
+    case Kw::piccropl:
+    case Kw::piccropr:
+    case Kw::piccropt:
+    case Kw::piccropb:
+        crop[static_cast<int>(word) - static_cast<int>(Kw::piccropl)] =
+            std::clamp(value, -kMaxGoalTwips, kMaxGoalTwips);
+        break;
     default:
         break;
     }
@@ -231,9 +239,9 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
     format.setName(name);
 
     const double width =
-        picture.goalWidth > 0 ? twips::toExactPixels(picture.goalWidth) : natural.width();
+        picture.goalWidth > 0 ? units::toExactPixels(picture.goalWidth) : natural.width();
     const double height =
-        picture.goalHeight > 0 ? twips::toExactPixels(picture.goalHeight) : natural.height();
+        picture.goalHeight > 0 ? units::toExactPixels(picture.goalHeight) : natural.height();
     const double shownWidth = width * std::clamp(picture.scaleX, 1, kMaxScalePercent) / kFullScale;
     const double shownHeight =
         height * std::clamp(picture.scaleY, 1, kMaxScalePercent) / kFullScale;
@@ -242,6 +250,11 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
         format.setWidth(shownWidth);
         format.setHeight(shownHeight);
     }
+    if (std::any_of(std::begin(picture.crop), std::end(picture.crop), [](int c) { return c != 0; }))
+        format.setProperty(kPictureCropProperty, QVariantList{picture.crop[0], picture.crop[1],
+                                                              picture.crop[2], picture.crop[3]});
+    if (!picture.groups.isEmpty())
+        format.setProperty(kPictureGroupsProperty, picture.groups);
     return format;
 }
 
@@ -249,8 +262,9 @@ std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDo
 QByteArray pictureGroup(const PictureData& picture) {
     QByteArray group("{\\pict");
     const auto word = [&](Kw keyword, int value) {
-        group += '\\' + QByteArray(keywordName(keyword).data(),
-                                   static_cast<qsizetype>(keywordName(keyword).size())) +
+        group += '\\' +
+                 QByteArray(keywordName(keyword).data(),
+                            static_cast<qsizetype>(keywordName(keyword).size())) +
                  QByteArray::number(value);
     };
     if (picture.kindWord != Kw::Unknown)
@@ -264,16 +278,18 @@ QByteArray pictureGroup(const PictureData& picture) {
     return group + ' ' + picture.bytes.toHex() + '}';
 }
 
-EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf) {
+EmbeddedObject embeddedPicture(const PictureData& picture, const KeptGroup& group) {
     EmbeddedObject object;
-    object.rtf = rtf.isEmpty() ? pictureGroup(picture) : rtf.toByteArray();
+    object.group = group;
+    if (group.rtf.isEmpty())
+        object.group.rtf = pictureGroup(picture);
     object.image = drawableImage(picture);
     object.label = labelOf(picture.kind);
     QSizeF size = naturalSize(picture, object.image);
     if (picture.goalWidth > 0)
-        size.setWidth(twips::toExactPixels(picture.goalWidth));
+        size.setWidth(units::toExactPixels(picture.goalWidth));
     if (picture.goalHeight > 0)
-        size.setHeight(twips::toExactPixels(picture.goalHeight));
+        size.setHeight(units::toExactPixels(picture.goalHeight));
     object.size = scaled(size, picture.scaleX, picture.scaleY);
     return object;
 }
@@ -298,17 +314,17 @@ void ObjectData::word(Kw word, int value) {
     }
 }
 
-std::optional<EmbeddedObject> embeddedObject(const ObjectData& data, QByteArrayView rtf) {
-    if (rtf.isEmpty()) // damaged: what stands in for it is all that can be kept
+std::optional<EmbeddedObject> embeddedObject(const ObjectData& data, const KeptGroup& group) {
+    if (group.rtf.isEmpty()) // damaged: what stands in for it is all that can be kept
         return data.result ? std::optional(embeddedPicture(*data.result)) : std::nullopt;
     EmbeddedObject object;
     if (data.result)
-        object = embeddedPicture(*data.result, rtf);
-    object.rtf = rtf.toByteArray();
+        object = embeddedPicture(*data.result, group);
+    object.group = group;
     object.label = QStringLiteral("OLE");
     if (data.width > 0 && data.height > 0)
         object.size =
-            scaled(QSizeF(twips::toExactPixels(data.width), twips::toExactPixels(data.height)),
+            scaled(QSizeF(units::toExactPixels(data.width), units::toExactPixels(data.height)),
                    data.scaleX, data.scaleY);
     else if (!data.result)
         object.size = kPlaceholderSize;
@@ -352,6 +368,9 @@ std::optional<StoredPicture> storedPicture(const QTextDocument& resources,
         shown = QSizeF(format.height() * stored.pixels.width() / stored.pixels.height(),
                        format.height());
     stored.shownPixels = shown;
+    for (const QVariant& side : format.property(kPictureCropProperty).toList())
+        stored.crop.append(side.toInt());
+    stored.groups = format.property(kPictureGroupsProperty).toByteArray();
     return stored;
 }
 

@@ -37,6 +37,8 @@ struct PictureData {
     int goalHeight = 0;  // \pichgoal, twips
     int scaleX = 100;    // \picscalex, percent
     int scaleY = 100;
+    int crop[4] = {};          // \piccropl, \piccropr, \piccropt, \piccropb, twips
+    QByteArray groups;         // \*\picprop and \*\blipuid, as they stand
     Kw kindWord = Kw::Unknown; // the word that gave the kind, and its number
     int kindParameter = 0;
 
@@ -52,9 +54,9 @@ private:
 // nothing for other kinds and for bytes that Qt cannot read as the picture they claim to be.
 std::optional<QTextImageFormat> placePicture(const PictureData& picture, QTextDocument& document);
 
-// Any other picture, kept as its group `rtf`, at the size the group gives, drawn where Qt can.
-// Without a group (the one read was damaged) it is kept as a group made of what was read of it.
-EmbeddedObject embeddedPicture(const PictureData& picture, QByteArrayView rtf = {});
+// Any other picture, kept as its group, at the size the group gives, drawn where Qt can. Without
+// a group (the one read was damaged) it is kept as a group made of what was read of it.
+EmbeddedObject embeddedPicture(const PictureData& picture, const KeptGroup& group = {});
 
 // An \object group as it is read: its size and the picture of its \result.
 struct ObjectData {
@@ -67,9 +69,9 @@ struct ObjectData {
     void word(Kw word, int value);
 };
 
-// The object kept as its group `rtf`, shown as its result's picture where Qt can draw it.
-// Without a group (the one read was damaged) only the result's picture is kept, if there is one.
-std::optional<EmbeddedObject> embeddedObject(const ObjectData& object, QByteArrayView rtf);
+// The object kept as its group, shown as its result's picture where Qt can draw it. Without a
+// group (the one read was damaged) only the result's picture is kept, if there is one.
+std::optional<EmbeddedObject> embeddedObject(const ObjectData& object, const KeptGroup& group);
 
 // A picture of the document ready to be written: PNG or JPEG bytes and the size it is shown at.
 struct StoredPicture {
@@ -77,6 +79,8 @@ struct StoredPicture {
     QByteArray bytes;
     QSize pixels;       // of the image itself
     QSizeF shownPixels; // on the page
+    QList<int> crop;    // \piccropl, r, t, b as read; empty: none
+    QByteArray groups;  // kept groups of the picture, as read
 };
 
 std::optional<StoredPicture> storedPicture(const QTextDocument& resources,

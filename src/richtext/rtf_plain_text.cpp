@@ -22,8 +22,9 @@ public:
                          : c == QChar::Nbsp        ? QChar(u' ')
                                                    : c;
     }
-    void picture(const PictureData&, QByteArrayView, const ParaState&) override { addObject(); }
-    void object(const ObjectData&, QByteArrayView, const ParaState&) override { addObject(); }
+    void picture(const PictureData&, const KeptGroup&, const ParaState&) override { addObject(); }
+    void object(const ObjectData&, const KeptGroup&, const ParaState&) override { addObject(); }
+    void keptGroup(const KeptGroup&, const ParaState&) override {} // not shown
     void endParagraph(const ParaState&) override {
         if (!coveredCell())
             endLine();

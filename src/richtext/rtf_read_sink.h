@@ -1,5 +1,6 @@
 #pragma once
 
+#include "richtext/rtf_kept_group.h"
 #include "richtext/rtf_state.h"
 
 #include <QString>
@@ -24,17 +25,21 @@ struct RowDefinition {
     std::vector<Cell> cells;
 };
 
-// What the reader hands on, in the order of the file: text runs, pictures, objects, paragraph
-// ends and table cells. RTF's \par ends a paragraph, so the mark that ends the last one opens no
-// new one. Pictures and objects come with their group as it stands in the file, or with none
-// where the group is damaged.
+// What the reader hands on, in the order of the file: text runs, pictures, objects, groups whose
+// text is not shown, paragraph ends and table cells. RTF's \par ends a paragraph, so the mark
+// that ends the last one opens no new one. Pictures and objects come with their group as it
+// stands in the file, or with none where the group is damaged.
 class ReadSink {
 public:
     virtual ~ReadSink() = default;
 
     virtual void text(const QString& text, const CharState& chr, const ParaState& para) = 0;
-    virtual void picture(const PictureData& picture, QByteArrayView rtf, const ParaState& para) = 0;
-    virtual void object(const ObjectData& object, QByteArrayView rtf, const ParaState& para) = 0;
+    virtual void picture(const PictureData& picture, const KeptGroup& group,
+                         const ParaState& para) = 0;
+    virtual void object(const ObjectData& object, const KeptGroup& group,
+                        const ParaState& para) = 0;
+    // A group whose text is not shown: a header, a footnote, a comment, a shape, a bookmark.
+    virtual void keptGroup(const KeptGroup& group, const ParaState& para) = 0;
     virtual void endParagraph(const ParaState& para) = 0;
     virtual void endCell(const ParaState& para) = 0;
     virtual void endRow() = 0;

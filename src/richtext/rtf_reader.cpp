@@ -16,8 +16,14 @@ bool skipsLikeBlank(char c) {
 
 ReadResult readAt(QByteArrayView rtf, QTextCursor& cursor, bool pasting) {
     Reader reader(rtf, pasting);
-    DocumentBuilder builder(cursor, reader.formats(), pasting);
-    return reader.run(builder);
+    DocumentBuilder builder(cursor, reader.formats(), pasting, rtf.size());
+    ReadResult result = reader.run(builder);
+    if (builder.tableCut() && result.status == ReadStatus::Ok) {
+        result.status = ReadStatus::Damaged;
+        result.offset = rtf.size();
+        result.problem = QStringLiteral("a table with more cells than the file can hold");
+    }
+    return result;
 }
 
 } // namespace

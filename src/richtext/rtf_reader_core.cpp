@@ -82,8 +82,12 @@ void Reader::handle(const Token& token) {
             popGroup();
         return;
     }
-    if (state_.destination == Destination::Skip || stack_.empty())
+    if (state_.destination == Destination::Skip || stack_.empty() || overflowSkipFrom_ > 0)
         return; // nothing outside the document's own group is read
+    if (state_.destination == Destination::Kept) {
+        noteKeptContent(token);
+        return;
+    }
     if (pendingSkip_ > 0 && skipsUnicodeFallback(token))
         return;
     if (handledBySpecialDestination(token, opened))
@@ -145,7 +149,7 @@ void Reader::controlWordToken(const Token& token, bool opened) {
     if (starPending_ && opened) {
         starPending_ = false;
         if (keyword.kind != KeywordKind::Destination) {
-            state_.destination = Destination::Skip; // an optional destination we do not know
+            unknownDestination();
             return;
         }
     }
@@ -210,12 +214,17 @@ void Reader::pushGroup(qsizetype offset) {
     state_.groupStart = offset;
     state_.problemsBefore = problems_;
     state_.kept = State::Kept::None;
+    state_.keptWholeGroup = false;
+    state_.pictureOfObject = false;
+    state_.keptOnlyWithText = false;
     starPending_ = false;
 }
 
 void Reader::popGroup() {
     starPending_ = false;
     if (overflowDepth_ > 0) {
+        if (overflowDepth_ == overflowSkipFrom_)
+            overflowSkipFrom_ = 0;
         --overflowDepth_;
         return;
     }
@@ -248,16 +257,18 @@ void Reader::groupEnded(const State& ended) {
         state_.para.listOverride = 0;
     }
     if (ended.kept == State::Kept::Picture) {
-        if (now == Destination::ObjectResult)
+        if (ended.pictureOfObject)
             object_.result = picture_; // what the object shows
         else
-            sink_->picture(picture_, groupBytes(ended), state_.para);
+            sink_->picture(picture_, keptGroup(ended, false), state_.para);
         picture_ = PictureData();
     }
     if (ended.kept == State::Kept::Object) {
-        sink_->object(object_, groupBytes(ended), state_.para);
+        sink_->object(object_, keptGroup(ended, true), state_.para);
         object_ = ObjectData();
     }
+    if (ended.kept == State::Kept::Group || ended.kept == State::Kept::PictureGroup)
+        keptGroupEnded(ended);
     if (ended.destination == Destination::FieldInstruction && now != Destination::FieldInstruction)
         fields_.instructionEnded();
     fields_.closeDeeperThan(stack_.size());
@@ -274,6 +285,41 @@ QByteArrayView Reader::groupBytes(const State& ended) const {
     if (problems_ > ended.problemsBefore || !ended.keptWholeGroup)
         return {};
     return input_.sliced(ended.groupStart, tokens_.offset() - ended.groupStart);
+}
+
+// The group that has just closed with the \uc count it was read under (the one around it), and,
+// for a group that may hold text, the fonts and colours it names.
+KeptGroup Reader::keptGroup(const State& ended, bool withReferences) const {
+    const QByteArrayView bytes = groupBytes(ended);
+    if (bytes.isEmpty())
+        return {};
+    if (withReferences)
+        return keptGroupOf(bytes, state_.unicodeSkip, fonts_, colors_);
+    KeptGroup group;
+    group.rtf = bytes.toByteArray();
+    group.unicodeSkip = state_.unicodeSkip;
+    return group;
+}
+
+// A destination whose text is not shown has closed: it goes into the document as it stands,
+// or, where it cannot, the read counts as damaged, so that saving keeps the original.
+void Reader::keptGroupEnded(const State& ended) {
+    if (ended.keptOnlyWithText && !keptGroupHasText_)
+        return; // a destination this program does not know, with nothing in it to lose
+    if (groupBytes(ended).isEmpty()) {
+        problem(ended.groupStart, "a group that cannot be kept as it stands");
+        return;
+    }
+    if (ended.kept == State::Kept::PictureGroup)
+        picture_.groups += groupBytes(ended);
+    else
+        sink_->keptGroup(keptGroup(ended, true), state_.para);
+}
+
+void Reader::noteKeptContent(const Token& token) {
+    if (token.type == TokenType::Text || token.type == TokenType::HexByte ||
+        (token.type == TokenType::ControlWord && token.word == "u"))
+        keptGroupHasText_ = true;
 }
 
 void Reader::takeRun(QString& text, const CharState& chr, const ParaState& para) {

@@ -5,6 +5,7 @@
 #include "richtext/rtf_color_table.h"
 #include "richtext/rtf_fields.h"
 #include "richtext/rtf_font_table.h"
+#include "richtext/rtf_kept_group.h"
 #include "richtext/rtf_keywords.h"
 #include "richtext/rtf_list_tables.h"
 #include "richtext/rtf_pictures.h"
@@ -48,6 +49,7 @@ private:
         OldList, // \pn
         ListTable,
         ListOverrideTable,
+        Kept, // a group whose text is not shown, kept as it stands
     };
 
     struct State {
@@ -58,10 +60,15 @@ private:
         int unicodeSkip = 1;      // \uc
         qsizetype groupStart = 0; // where the group's "{" stands
         int problemsBefore = 0;   // problems met before the group began
-        // The group that a \pict or an \object opened: what it holds is kept as it stands.
-        enum class Kept : std::uint8_t { None, Picture, Object } kept = Kept::None;
-        // Whether the \pict or \object opened its group: only then is the group what it holds.
+        // The group that a \pict, an \object or a destination whose text is not shown opened:
+        // what it holds is kept as it stands. PictureGroup: a group of a picture's own
+        // (\*\picprop), kept with the picture.
+        enum class Kept : std::uint8_t { None, Picture, Object, Group, PictureGroup };
+        Kept kept = Kept::None;
+        // Whether the word opened its group: only then is the group what it holds.
         bool keptWholeGroup = false;
+        bool pictureOfObject = false;  // the picture is what its object shows
+        bool keptOnlyWithText = false; // an unknown destination: kept only when it holds text
     };
 
     // tokens and groups (rtf_reader_core.cpp)
@@ -79,7 +86,10 @@ private:
     void pushGroup(qsizetype offset);
     void popGroup();
     void groupEnded(const State& ended);
+    void keptGroupEnded(const State& ended);
     QByteArrayView groupBytes(const State& ended) const;
+    KeptGroup keptGroup(const State& ended, bool withReferences) const;
+    void noteKeptContent(const Token& token);
     void problem(qsizetype offset, const char* what);
     void takeRun(QString& text, const CharState& chr, const ParaState& para);
     void appendText(QStringView text) { text_.addText(text); }
@@ -102,6 +112,9 @@ private:
 
     // destinations (rtf_reader_destinations.cpp)
     void destinationWord(Kw word);
+    void unknownDestination();
+    void keepGroup(State::Kept kind, bool onlyWithText);
+    bool skippedTooDeep();
     void fieldWord(Kw word);
     void listTableWord(Kw word);
 
@@ -114,7 +127,11 @@ private:
 
     std::vector<State> stack_;
     State state_;
+    // Groups nested deeper than the stack goes share the deepest state; a destination among
+    // them is skipped to the end of its group, from this depth of them on (0: none).
     int overflowDepth_ = 0;
+    int overflowSkipFrom_ = 0;
+    bool keptGroupHasText_ = false;
     bool starPending_ = false;
     bool groupJustOpened_ = false;
     bool wordOpensGroup_ = false; // the control word being handled is the first of its group

@@ -4,6 +4,8 @@
 namespace orbeta::rtf {
 
 void Reader::destinationWord(Kw word) {
+    if (skippedTooDeep())
+        return;
     const bool inText = state_.destination == Destination::Text;
     switch (word) {
     case Kw::fonttbl:
@@ -31,15 +33,49 @@ void Reader::destinationWord(Kw word) {
         }
         break;
     case Kw::pict: {
-        const bool wanted = inText || state_.destination == Destination::ObjectResult;
-        state_.destination = wanted ? Destination::Picture : Destination::Skip;
-        if (wanted) {
+        const bool ofObject = state_.destination == Destination::ObjectResult;
+        state_.destination = inText || ofObject ? Destination::Picture : Destination::Skip;
+        if (inText || ofObject) {
             state_.kept = State::Kept::Picture;
             state_.keptWholeGroup = wordOpensGroup_;
+            state_.pictureOfObject = ofObject;
             picture_ = PictureData();
         }
         break;
     }
+    case Kw::picprop:
+    case Kw::blipuid:
+        if (state_.destination == Destination::Picture)
+            keepGroup(State::Kept::PictureGroup, false);
+        else
+            state_.destination = Destination::Skip;
+        break;
+    // Text that is not shown where it stands: kept as it is, so that saving loses none of it.
+    case Kw::header:
+    case Kw::headerl:
+    case Kw::headerr:
+    case Kw::headerf:
+    case Kw::footer:
+    case Kw::footerl:
+    case Kw::footerr:
+    case Kw::footerf:
+    case Kw::footnote:
+    case Kw::annotation:
+    case Kw::atnid:
+    case Kw::atnauthor:
+    case Kw::shp:
+    case Kw::do_:
+    case Kw::xe:
+    case Kw::tc:
+    case Kw::txe:
+    case Kw::rxe:
+    case Kw::bkmkstart:
+    case Kw::bkmkend:
+        if (inText)
+            keepGroup(State::Kept::Group, false);
+        else
+            state_.destination = Destination::Skip;
+        break;
     case Kw::pn:
         state_.destination = inText ? Destination::OldList : Destination::Skip;
         if (inText)
@@ -60,6 +96,35 @@ void Reader::destinationWord(Kw word) {
         state_.destination = Destination::Skip;
         break;
     }
+}
+
+// An optional destination (\*) that this program does not know: kept as it stands where it
+// holds text of the memo, skipped elsewhere.
+void Reader::unknownDestination() {
+    if (skippedTooDeep())
+        return;
+    if (state_.destination == Destination::Text)
+        keepGroup(State::Kept::Group, true);
+    else
+        state_.destination = Destination::Skip;
+}
+
+void Reader::keepGroup(State::Kept kind, bool onlyWithText) {
+    state_.destination = Destination::Kept;
+    state_.kept = kind;
+    state_.keptWholeGroup = wordOpensGroup_;
+    state_.keptOnlyWithText = onlyWithText;
+    keptGroupHasText_ = false;
+}
+
+// Past the depth the reader keeps states for, groups share one: a destination there cannot be
+// kept apart from its surroundings, so its group is skipped and the read counts as damaged.
+bool Reader::skippedTooDeep() {
+    if (overflowDepth_ == 0)
+        return false;
+    overflowSkipFrom_ = overflowDepth_;
+    problem(tokens_.offset(), "a destination nested too deeply");
+    return true;
 }
 
 void Reader::fieldWord(Kw word) {

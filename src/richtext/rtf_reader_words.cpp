@@ -221,10 +221,13 @@ void Reader::paragraphFlagWord(Kw word) {
     case Kw::par:
     case Kw::page:
     case Kw::sect:
-    case Kw::nestcell:
+    case Kw::nestcell: {
         flushRun();
-        sink_->endParagraph(para);
+        ParaState ended = para;
+        ended.markHidden = state_.chr.hidden; // {\v\par}: the paragraph runs on into the next
+        sink_->endParagraph(ended);
         break;
+    }
     default:
         tableFlagWord(word);
         break;

@@ -54,6 +54,7 @@ struct ParaState {
     QTextListFormat::Style list = QTextListFormat::ListStyleUndefined; // undefined: no list
     int listOverride = 0; // \ls; 0 for the old \pn numbering
     int listLevel = 0;
+    bool markHidden = false; // the paragraph's mark is hidden text: {\v\par}
 
     bool isListItem() const { return list != QTextListFormat::ListStyleUndefined; }
     bool operator==(const ParaState&) const = default;

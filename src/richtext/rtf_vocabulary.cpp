@@ -1,6 +1,6 @@
 #include "richtext/rtf_vocabulary.h"
 
-#include "app/twips.h"
+#include "richtext/rtf_units.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -174,7 +174,9 @@ std::optional<char16_t> characterOfWord(Kw word) {
 
 std::optional<Spelling> spellingOf(char16_t character) {
     // Every character with a spelling of its own is one of these.
-    if (character != u'\t' && character != u'\u00A0' && character != u'\u00AD' &&
+    // The soft hyphen is read from \- but written as the character: the rich-edit control drops
+    // the control symbol.
+    if (character != u'\t' && character != u'\u00A0' &&
         (character < u'\u2002' || character > u'\u2028'))
         return std::nullopt;
     const auto* entry = findEntry<CharacterEntry>(kCharacters, character,
@@ -191,9 +193,9 @@ void applyLineSpacing(const LineSpacing& spacing, QTextBlockFormat& format) {
         format.setLineHeight(std::abs(spacing.twips) * kProportionalSingle / kMultipleUnit,
                              QTextBlockFormat::ProportionalHeight);
     else if (spacing.twips > 0)
-        format.setLineHeight(twips::toExactPixels(spacing.twips), QTextBlockFormat::MinimumHeight);
+        format.setLineHeight(units::toExactPixels(spacing.twips), QTextBlockFormat::MinimumHeight);
     else
-        format.setLineHeight(twips::toExactPixels(-spacing.twips), QTextBlockFormat::FixedHeight);
+        format.setLineHeight(units::toExactPixels(-spacing.twips), QTextBlockFormat::FixedHeight);
 }
 
 std::optional<LineSpacing> lineSpacingOf(const QTextBlockFormat& format) {
@@ -205,9 +207,9 @@ std::optional<LineSpacing> lineSpacingOf(const QTextBlockFormat& format) {
                                                         kProportionalSingle)),
                            true};
     case QTextBlockFormat::MinimumHeight:
-        return LineSpacing{twips::roundedFromPixels(format.lineHeight()), false};
+        return LineSpacing{units::roundedFromPixels(format.lineHeight()), false};
     case QTextBlockFormat::FixedHeight:
-        return LineSpacing{-twips::roundedFromPixels(format.lineHeight()), false};
+        return LineSpacing{-units::roundedFromPixels(format.lineHeight()), false};
     default:
         return std::nullopt;
     }

@@ -1,8 +1,8 @@
 #include "richtext/rtf_writer.h"
 
-#include "app/twips.h"
 #include "richtext/rtf_format_properties.h"
 #include "richtext/rtf_inline_objects.h"
+#include "richtext/rtf_units.h"
 #include "richtext/rtf_writer_core.h"
 
 #include <QIODevice>
@@ -26,7 +26,7 @@ constexpr double kPercent = 100.0;
 
 int cellWidth(const QList<QTextLength>& widths, int column, int columns) {
     if (column < widths.size() && widths.at(column).type() == QTextLength::FixedLength)
-        return twips::roundedFromPixels(widths.at(column).rawValue());
+        return units::roundedFromPixels(widths.at(column).rawValue());
     if (column < widths.size() && widths.at(column).type() == QTextLength::PercentageLength)
         return static_cast<int>(kPageWidthTwips * widths.at(column).rawValue() / kPercent);
     return kPageWidthTwips / columns;
@@ -148,7 +148,16 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, bool lastInCell) 
     closeRun();
     if (linkOpen_)
         closeLink();
-    out_.word(lastInCell ? Kw::cell : Kw::par);
+    if (lastInCell) {
+        out_.word(Kw::cell);
+    } else if (block.blockFormat().boolProperty(kHiddenParagraphMarkProperty)) {
+        group([&] {
+            out_.word(Kw::v);
+            out_.word(Kw::par);
+        });
+    } else {
+        out_.word(Kw::par);
+    }
     out_.lineBreak();
 }
 
@@ -173,14 +182,20 @@ void Writer::writeFragment(const QTextFragment& fragment, QStringView text) {
             writePicture(image);
         return;
     }
-    case RunFormat::Embedded: {
-        const QByteArray rtf = embeddedObjectRtf(fragment.charFormat());
+    case RunFormat::Embedded:
         for (qsizetype i = objects(); i > 0; --i) {
             out_.breakIfLong();
-            out_.lines(rtf); // as it was read
+            // As it was read, in a group that gives it back the \uc count it was read under.
+            if (run.unicodeSkip != unicodeSkip_) {
+                out_.open();
+                out_.word(Kw::uc, run.unicodeSkip);
+                out_.lines(run.words);
+                out_.close();
+            } else {
+                out_.lines(run.words);
+            }
         }
         return;
-    }
     case RunFormat::Hidden: {
         const QString hidden = hiddenText(fragment.charFormat());
         for (qsizetype i = objects(); i > 0; --i)

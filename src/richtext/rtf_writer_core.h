@@ -1,13 +1,16 @@
 #pragma once
 
 #include "richtext/code_pages.h"
+#include "richtext/rtf_kept_group.h"
 #include "richtext/rtf_output.h"
 
 #include <QColor>
+#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <QTextFrame>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -60,8 +63,9 @@ private:
     struct RunFormat {
         enum Kind { Text, Image, Embedded, Hidden } kind = Text;
         QString link;
-        QByteArray words;           // the format's control words
+        QByteArray words;           // the format's control words; an object's group
         Escapes* escapes = nullptr; // of the format's font's code page
+        int unicodeSkip = 1;        // an object's: the \uc count its group was read under
     };
     // A format's font: its family (empty: the document's default) and what its text holds.
     struct FormatFont {
@@ -71,6 +75,10 @@ private:
         std::optional<int> charset; // as read; none: from the script of the text
         int scripts = 0;            // of its text, as charsetOfScripts reads them
         int entry = -1;             // in the font table, once decided
+        // An object's group: the fonts and colours it names, as read and as written.
+        std::map<int, KeptGroup::Font> groupFonts;
+        std::map<int, int> groupFontEntries;
+        std::map<int, int> groupColorEntries;
     };
 
     // first pass: fonts, colours and lists in order of first use (rtf_writer_header.cpp)
@@ -83,6 +91,8 @@ private:
     int colorIndex(const QColor& color);
     int symbolFont();
     int listNumber(const QTextList* list);
+    void collectGroupReferences(const KeptGroup& group, FormatFont& font);
+    QByteArray objectGroup(const QTextCharFormat& format, int formatIndex) const;
     QByteArray header();
     void writeFontTable(RtfOutput& head);
     void writeFontName(const FontEntry& font);
@@ -112,6 +122,7 @@ private:
         out_ = RtfOutput();
         write();
         QByteArray written = out_.take();
+        written.squeeze(); // kept for every format: not with the output's room to grow
         out_ = std::move(saved);
         return written;
     }
@@ -148,8 +159,12 @@ private:
     std::vector<std::unique_ptr<Escapes>> escapeTables_;
     Escapes* escapes_ = nullptr; // of the run being written
     std::vector<FontEntry> fonts_;
+    QHash<QPair<QString, int>, int> fontEntries_; // family and character set to entry
     std::vector<QColor> colors_;
-    std::vector<const QTextList*> lists_;
+    QHash<QRgb, int> colorEntries_;
+    std::vector<const QTextList*> lists_; // by number, less one
+    QHash<const QTextList*, int> listNumbers_;
+    QHash<QPair<int, int>, int> lastListOfKind_; // style and indent to the last number given
     QString defaultFamily_;
     std::optional<int> defaultCharset_;                  // as read; none: from the script
     std::vector<FormatFont> formatFonts_;                // by format index

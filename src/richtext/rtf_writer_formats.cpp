@@ -1,9 +1,9 @@
 // The writer's paragraph and character properties, list marks, pictures and links.
-#include "app/twips.h"
 #include "richtext/rtf_fields.h"
 #include "richtext/rtf_format_properties.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_pictures.h"
+#include "richtext/rtf_units.h"
 #include "richtext/rtf_vocabulary.h"
 #include "richtext/rtf_writer_core.h"
 
@@ -39,16 +39,16 @@ void Writer::writeParagraphProperties(const QTextBlock& block) {
                               : block.textList()->format().indent() * kListIndentStep);
     } else {
         if (format.textIndent() != 0)
-            out_.word(Kw::fi, twips::roundedFromPixels(format.textIndent()));
+            out_.word(Kw::fi, units::roundedFromPixels(format.textIndent()));
         if (format.leftMargin() != 0)
-            out_.word(Kw::li, twips::roundedFromPixels(format.leftMargin()));
+            out_.word(Kw::li, units::roundedFromPixels(format.leftMargin()));
     }
     if (format.rightMargin() != 0)
-        out_.word(Kw::ri, twips::roundedFromPixels(format.rightMargin()));
+        out_.word(Kw::ri, units::roundedFromPixels(format.rightMargin()));
     if (format.topMargin() != 0)
-        out_.word(Kw::sb, twips::roundedFromPixels(format.topMargin()));
+        out_.word(Kw::sb, units::roundedFromPixels(format.topMargin()));
     if (format.bottomMargin() != 0)
-        out_.word(Kw::sa, twips::roundedFromPixels(format.bottomMargin()));
+        out_.word(Kw::sa, units::roundedFromPixels(format.bottomMargin()));
     if (const std::optional<LineSpacing> spacing = lineSpacingOf(format)) {
         out_.word(Kw::sl, spacing->twips);
         out_.word(Kw::slmult, spacing->multiple ? 1 : 0);
@@ -118,10 +118,35 @@ const Writer::RunFormat& Writer::runFormat(const QTextFragment& fragment) {
             run.link = format.anchorHref();
         const int font = formatFontIndex(fragment.charFormatIndex());
         run.escapes = &escapesFor(fallbackCodePage(fonts_[static_cast<std::size_t>(font)].charset));
-        run.words = aside([&] { writeCharProperties(format, font); });
+        if (run.kind == RunFormat::Embedded) {
+            run.words = objectGroup(format, fragment.charFormatIndex());
+            run.unicodeSkip = embeddedObjectGroup(format).unicodeSkip;
+        } else {
+            run.words = aside([&] { writeCharProperties(format, font); });
+        }
         known = std::make_unique<RunFormat>(std::move(run));
     }
     return *known;
+}
+
+// An object's group as read, with the fonts and colours it names renumbered into this document's
+// tables.
+QByteArray Writer::objectGroup(const QTextCharFormat& format, int formatIndex) const {
+    const KeptGroup group = embeddedObjectGroup(format);
+    const auto index = static_cast<std::size_t>(formatIndex);
+    if (index >= formatFonts_.size() || (group.fonts.empty() && group.colors.empty()))
+        return group.rtf;
+    const FormatFont& font = formatFonts_[index];
+    return renumberedGroup(
+        group.rtf,
+        [&](int number) {
+            const auto entry = font.groupFontEntries.find(number);
+            return entry == font.groupFontEntries.end() ? 0 : entry->second;
+        },
+        [&](int number) {
+            const auto entry = font.groupColorEntries.find(number);
+            return entry == font.groupColorEntries.end() ? 0 : entry->second;
+        });
 }
 
 void Writer::writeCharProperties(const QTextCharFormat& format, int font) {
@@ -158,7 +183,7 @@ int Writer::writeFontSize(const QTextCharFormat& format) {
     if (format.hasProperty(QTextFormat::FontPointSize))
         points = format.fontPointSize();
     else if (format.hasProperty(QTextFormat::FontPixelSize))
-        points = format.intProperty(QTextFormat::FontPixelSize) * twips::kPointsPerPixel;
+        points = format.intProperty(QTextFormat::FontPixelSize) * units::kPointsPerPixel;
     const int halfPoints =
         points > 0 ? static_cast<int>(std::lround(points * 2)) : defaultHalfPoints_;
     out_.word(Kw::fs, halfPoints);
@@ -186,9 +211,17 @@ void Writer::writePicture(const QTextImageFormat& format) {
     out_.word(picture->kind == PictureKind::Jpeg ? Kw::jpegblip : Kw::pngblip);
     out_.word(Kw::picw, picture->pixels.width());
     out_.word(Kw::pich, picture->pixels.height());
-    out_.word(Kw::picwgoal, twips::roundedFromPixels(picture->shownPixels.width()));
-    out_.word(Kw::pichgoal, twips::roundedFromPixels(picture->shownPixels.height()));
+    out_.word(Kw::picwgoal, units::roundedFromPixels(picture->shownPixels.width()));
+    out_.word(Kw::pichgoal, units::roundedFromPixels(picture->shownPixels.height()));
+    if (picture->crop.size() == 4) {
+        const Kw sides[] = {Kw::piccropl, Kw::piccropr, Kw::piccropt, Kw::piccropb};
+        for (int side = 0; side < 4; ++side)
+            if (picture->crop[side] != 0)
+                out_.word(sides[side], picture->crop[side]);
+    }
     out_.lineBreak();
+    if (!picture->groups.isEmpty())
+        out_.lines(picture->groups);
     const QByteArray hex = picture->bytes.toHex();
     for (qsizetype at = 0; at < hex.size(); at += kHexLineLength) {
         out_.raw(

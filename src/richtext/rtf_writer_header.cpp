@@ -1,5 +1,4 @@
 // The writer's first pass and the header it gives: font, colour and list tables.
-#include "app/version.h"
 #include "richtext/rtf_format_properties.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_vocabulary.h"
@@ -15,6 +14,12 @@
 namespace orbeta::rtf {
 
 namespace {
+
+// Who wrote the file, as the build names the program.
+#ifndef ORBETA_RTF_GENERATOR
+#define ORBETA_RTF_GENERATOR "Orbeta"
+#endif
+constexpr char kGenerator[] = " " ORBETA_RTF_GENERATOR ";";
 
 const QString kSymbolFamily = QStringLiteral("Symbol");
 
@@ -54,6 +59,8 @@ void Writer::collectFragment(const QTextFragment& fragment) {
         font.seen = true;
         const QTextCharFormat format = fragment.charFormat();
         font.object = format.isImageFormat() || isEmbeddedObject(format);
+        if (isEmbeddedObject(format))
+            collectGroupReferences(embeddedObjectGroup(format), font);
         if (font.object)
             return;
         font.family = familyOf(format);
@@ -86,6 +93,8 @@ void Writer::decideFonts() {
             defaultScripts |= font.scripts;
     fonts_[0] = {defaultFamily_, charsetOf(defaultFamily_, defaultCharset_, defaultScripts)};
     for (FormatFont& font : formatFonts_) {
+        for (const auto& [number, named] : font.groupFonts)
+            font.groupFontEntries[number] = fontIndex(named.family, named.charset);
         if (!font.seen || font.object)
             continue;
         if (font.family.isEmpty())
@@ -95,12 +104,24 @@ void Writer::decideFonts() {
     }
 }
 
+// The colours an object's group names go into the colour table now; its fonts once the
+// document's own fonts have their entries.
+void Writer::collectGroupReferences(const KeptGroup& group, FormatFont& font) {
+    font.groupFonts = group.fonts;
+    for (const auto& [number, color] : group.colors)
+        font.groupColorEntries[number] = color.isValid() ? colorIndex(color) : 0;
+}
+
 int Writer::fontIndex(const QString& family, int charset) {
-    for (std::size_t i = 0; i < fonts_.size(); ++i)
-        if (fonts_[i].name == family && fonts_[i].charset == charset)
-            return static_cast<int>(i);
+    // Entry 0 is the default font, decided last; it is looked for apart from the others.
+    if (fonts_[0].name == family && fonts_[0].charset == charset)
+        return 0;
+    const QPair<QString, int> key{family, charset};
+    if (const auto known = fontEntries_.constFind(key); known != fontEntries_.cend())
+        return *known;
     fonts_.push_back({family, charset});
-    return static_cast<int>(fonts_.size() - 1);
+    fontEntries_.insert(key, static_cast<int>(fonts_.size()) - 1);
+    return static_cast<int>(fonts_.size()) - 1;
 }
 
 int Writer::formatFontIndex(int formatIndex) const {
@@ -115,20 +136,29 @@ int Writer::symbolFont() {
     return symbolFont_;
 }
 
+// A list that goes on the one before it of its kind (a long list the reader had to split) is
+// written as that one.
 int Writer::listNumber(const QTextList* list) {
-    const auto found = std::find(lists_.begin(), lists_.end(), list);
-    if (found != lists_.end())
-        return static_cast<int>(found - lists_.begin()) + 1;
-    lists_.push_back(list);
-    return static_cast<int>(lists_.size());
+    if (const auto known = listNumbers_.constFind(list); known != listNumbers_.cend())
+        return *known;
+    const QTextListFormat format = list->format();
+    const QPair<int, int> kind{format.style(), format.indent()};
+    int number = lastListOfKind_.value(kind);
+    if (number == 0 || !format.boolProperty(kListContinuesProperty)) {
+        lists_.push_back(list);
+        number = static_cast<int>(lists_.size());
+    }
+    listNumbers_.insert(list, number);
+    lastListOfKind_.insert(kind, number);
+    return number;
 }
 
 int Writer::colorIndex(const QColor& color) {
     const QColor opaque = color.toRgb();
-    for (std::size_t i = 0; i < colors_.size(); ++i)
-        if (colors_[i].rgb() == opaque.rgb())
-            return static_cast<int>(i + 1);
+    if (const auto known = colorEntries_.constFind(opaque.rgb()); known != colorEntries_.cend())
+        return *known;
     colors_.push_back(opaque);
+    colorEntries_.insert(opaque.rgb(), static_cast<int>(colors_.size()));
     return static_cast<int>(colors_.size());
 }
 
@@ -152,7 +182,7 @@ QByteArray Writer::header() {
     head.open();
     head.symbol('*');
     head.word(Kw::generator);
-    head.raw(QStringLiteral(" Orbeta %1;").arg(version::shown()).toLatin1());
+    head.raw(kGenerator);
     head.close();
     head.lineBreak();
     return head.take();

@@ -23,7 +23,8 @@ QString visibleText(const QTextDocument& document) {
     QString text;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
-            if (fragment.fragment().charFormat().objectType() != kHiddenTextType)
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (format.objectType() != kHiddenTextType && !isUnshownGroup(format))
                 text += fragment.fragment().text();
         }
         text += u'\n';
@@ -261,6 +262,21 @@ private Q_SLOTS:
             << QByteArray("{\\rtf1{\\fonttbl\\f0\\fcharset128\\'82;{\\f1\\cpg99999 "
                           "x;{\\f2}}}\\f0\\'82\\'a0\\f1 q}")
             << QStringLiteral("あq") << false;
+        // Merging cells deletes a list that has no item left; the reader must not use it again,
+        // in the table or after it.
+        QTest::newRow("list freed by merged cells")
+            << QByteArray("{\\rtf{\\pn\\pnlcltr}\\clmgf\\cellx\\clmrg\\cellx\\cell0e\\cell")
+            << QStringLiteral("e") << true;
+        QTest::newRow("list after merged cells")
+            << QByteArray("{\\rtf1{\\pn\\pnlcltr}x\\par\\trowd\\clmgf\\cellx1\\clmrg\\cellx2"
+                          "\\intbl{\\pn\\pnlcltr}a\\cell "
+                          "b\\cell\\row{\\pn\\pnlcltr}y\\par{\\pn\\pnlcltr}z}")
+            << QStringLiteral("xa byz") << false; // merging joins the cells' text
+        // Nine bytes a row of 63 cells: beyond what the file's size allows, rows are paragraphs.
+        QTest::newRow("many cells from few bytes")
+            << QByteArray("{\\rtf1\\trowd" + QByteArray("\\cellx1").repeated(63) +
+                          QByteArray("\\cell\\row").repeated(6000) + " x}")
+            << QStringLiteral("x") << true;
         QTest::newRow("nul bytes")
             << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab") << false;
     }

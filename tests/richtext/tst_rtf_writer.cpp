@@ -63,9 +63,10 @@ private Q_SLOTS:
             << "～①ⅰ"
             << QByteArray("\\pard{\\fs24\\uc2\\u-162\\'81\\'60\\u9312\\'87\\'40\\u8560\\'fa\\'40}"
                           "\\par\r\n");
+        // The rich-edit control drops \-, so the soft hyphen is written as the character.
         QTest::newRow("specials") << "a\tb\u2028c\u00a0\u00ad\u2011"
                                   << QByteArray(
-                                         "\\pard{\\fs24 a\\tab b\\line c\\~\\-\\_}\\par\r\n");
+                                         "\\pard{\\fs24 a\\tab b\\line c\\~\\u173?\\_}\\par\r\n");
         QTest::newRow("word then digit") << "\t1" << QByteArray("\\pard{\\fs24\\tab 1}\\par\r\n");
         QTest::newRow("kanji then ascii")
             << "日a" << QByteArray("\\pard{\\fs24\\uc2\\u26085\\'93\\'faa}\\par\r\n");
@@ -159,8 +160,9 @@ private Q_SLOTS:
     // A damaged picture group is not written back as it stands: what was read of it is.
     void damagedPictureIsWrittenWhole() {
         QTextDocument document;
-        QCOMPARE(readRtf("{\\rtf1 a{\\pict\\wmetafile8\\picw10\\pich10 0102\\'8}b}", document).status,
-                 ReadStatus::Damaged);
+        QCOMPARE(
+            readRtf("{\\rtf1 a{\\pict\\wmetafile8\\picw10\\pich10 0102\\'8}b}", document).status,
+            ReadStatus::Damaged);
         const QByteArray rtf = writeRtf(document);
         QTextDocument back;
         QCOMPARE(readRtf(rtf, back).status, ReadStatus::Ok);

@@ -176,7 +176,7 @@ QString objectLine(const QTextCharFormat& format, const QTextDocument& document,
             .arg(orbeta::rtf::embeddedObjectLabel(format))
             .arg(size.width(), 0, 'f', 1)
             .arg(size.height(), 0, 'f', 1)
-            .arg(orbeta::rtf::embeddedObjectRtf(format).size())
+            .arg(orbeta::rtf::embeddedObjectGroup(format).rtf.size())
             .arg(format.hasProperty(orbeta::rtf::kObjectImageProperty) ? QStringLiteral(" drawn")
                                                                        : QString());
     }

@@ -2,13 +2,14 @@
 // painted with its content, for a 10 KB and a 1 MB memo; saving each; the largest memo the
 // editor takes; and turning the month in a folder of 10,000 memo files. Usage: memo_bench [runs]
 #include "app/application.h"
-#include "app/program.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
 #include "memo/memo_file_name.h"
+#include "memo/memo_store.h"
 #include "memo/rich_text_box.h"
 #include "memo_generator.h"
+#include "program/program.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -65,7 +67,7 @@ int main(int argc, char* argv[]) {
     orbeta::Services services;
     services.positions =
         std::make_unique<orbeta::PositionStore>(folder.filePath(QStringLiteral("Orbeta.ini")));
-    services.memoFiles = orbeta::MemoFiles(memos);
+    services.memoFolder = memos;
     orbeta::Program program(std::move(services));
     program.Start();
 
@@ -103,14 +105,17 @@ int main(int argc, char* argv[]) {
         }
         return median(times);
     };
+    // Each save changes the memo a little, so that each replaces the file and keeps the one it
+    // replaces as a version.
     const auto saveTime = [&](QDate day) {
         QTextDocument document;
-        program.memoFiles().load(day, document);
+        orbeta::MemoFiles::Opened opened = program.memoStore().open(day, document);
         std::vector<double> times;
         for (int i = 0; i < runs; ++i) {
+            QTextCursor(&document).insertText(QStringLiteral("x"));
             QElapsedTimer clock;
             clock.start();
-            if (!program.memoFiles().save(day, document).ok)
+            if (!program.memoStore().save(day, document, opened).ok)
                 std::abort();
             times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }

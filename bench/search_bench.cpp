@@ -3,10 +3,10 @@
 // of the user interface while the folder is read, and memory. Make the folder with memo_folder.
 // Usage: search_bench FOLDER
 #include "app/application.h"
-#include "app/program.h"
+#include "memo/text_folding.h"
+#include "program/program.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
-#include "search/search_folding.h"
 #include "search/search_results.h"
 
 #include <QDir>
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     orbeta::Services services;
     services.positions =
         std::make_unique<orbeta::PositionStore>(settings.filePath(QStringLiteral("Orbeta.ini")));
-    services.memoFiles = orbeta::MemoFiles(memos);
+    services.memoFolder = memos;
     orbeta::Program program(std::move(services));
     program.Start();
     QCoreApplication::processEvents();
@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
     const double firstMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     const qint64 stallWhileReading = stalls.longestMs;
     const int found = window.results().rowCount();
-    if (found != index.search(orbeta::search::searchTerms(QStringLiteral("東京"))).size())
+    if (found != index.search(orbeta::searchTerms(QStringLiteral("東京"))).size())
         std::fprintf(stderr, "the list was not complete\n");
 
     // Typing on: a keystroke is the query changed, searched and the list painted.

@@ -1,12 +1,21 @@
 #include "app/application.h"
+#include "app/background_work.h"
 #include "app/platform_choice.h"
-#include "app/program.h"
+#include "program/program.h"
+
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     orbeta::choosePlatformForPositionMemory();
-    orbeta::Application app(argc, argv);
-    orbeta::Program program;
-    if (!program.StartUnlessRunning())
-        return 0; // another program runs for this folder, and has come forward
-    return app.exec();
+    const int code = [&] {
+        orbeta::Application app(argc, argv);
+        orbeta::Program program;
+        if (!program.StartUnlessRunning())
+            return 0; // another program runs for this folder
+        return app.exec();
+    }();
+    // A thread still reading a file (on a network mount that hangs, say) is not waited for.
+    if (orbeta::BackgroundWork::anyStillBusy())
+        std::_Exit(code);
+    return code;
 }

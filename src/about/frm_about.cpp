@@ -5,7 +5,6 @@
 #include "about/sysinfo_locator.h"
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
-#include "app/program.h"
 #include "app/program_icon.h"
 #include "app/version.h"
 #include "resources/layout.h"
@@ -54,7 +53,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, twips::Rec
 
 } // namespace
 
-frmAbout::frmAbout(Program& program) : Form(nullptr, kFixedDialog), program_(program) {
+frmAbout::frmAbout(SysInfoServices services)
+    : Form(nullptr, kFixedDialog), services_(std::move(services)) {
     using namespace layout::frmAbout;
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Orbeta Information"));
@@ -119,8 +119,8 @@ void frmAbout::showEvent(QShowEvent* event) {
 
 void frmAbout::StartSysInfo() {
     const std::optional<std::string> program =
-        LocateSysInfo(program_.registry(), program_.codePage(), program_.files());
-    if (program && program_.starter().start(QString::fromStdString(*program)))
+        LocateSysInfo(services_.registry(), services_.codePage, services_.files);
+    if (program && services_.starter.start(QString::fromStdString(*program)))
         return;
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Orbeta"),
                     QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), QMessageBox::Ok, this);

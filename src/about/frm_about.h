@@ -1,5 +1,6 @@
 #pragma once
 
+#include "about/sys_info_services.h"
 #include "app/form.h"
 
 class QLabel;
@@ -7,14 +8,12 @@ class QPushButton;
 
 namespace orbeta {
 
-class Program;
-
 // The About box: which program this is, and a button that starts the system information
 // program.
 class frmAbout : public Form {
     Q_OBJECT
 public:
-    explicit frmAbout(Program& program);
+    explicit frmAbout(SysInfoServices services);
 
     // Starts the system information program the registry names, or says it is unavailable.
     void StartSysInfo();
@@ -23,7 +22,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Program& program_;
+    SysInfoServices services_;
     QLabel* picIcon_;
     QPushButton* cmdSysInfo_;
     QPushButton* cmdOK_;

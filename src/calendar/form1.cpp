@@ -1,15 +1,15 @@
 #include "calendar/form1.h"
 
+#include "app/clock.h"
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
-#include "app/program.h"
+#include "app/position_store.h"
 #include "app/program_icon.h"
 #include "app/window_position.h"
-#include "calendar/memo_watch.h"
 #include "calendar/month_view.h"
 #include "calendar/second_ticker.h"
+#include "memo/memo_store.h"
 #include "resources/layout.h"
-#include "search/frm_search.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -26,8 +26,8 @@ constexpr Qt::WindowFlags kFixedSingleBorder = Qt::Window | Qt::CustomizeWindowH
 
 } // namespace
 
-Form1::Form1(Program& program)
-    : Form(nullptr, kFixedSingleBorder), program_(program), memoSummaries_(program.memoFiles()) {
+Form1::Form1(const Clock& clock, PositionStore& positions, MemoStore& memos)
+    : Form(nullptr, kFixedSingleBorder), clock_(clock), positions_(positions), memos_(memos) {
     using namespace layout::form1;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orbeta"));
@@ -36,13 +36,14 @@ Form1::Form1(Program& program)
     setGeometry(QRect(twips::toPixels(kClientDesignPosition), twips::toPixels(kClient)));
     setFixedSize(twips::toPixels(kClient));
 
-    timer1_ = new SecondTicker(program.clock(), this);
+    timer1_ = new SecondTicker(clock_, this);
     connect(timer1_, &SecondTicker::tick, this, &Form1::showClock);
 
     monthView1_ = new MonthView(this);
     monthView1_->setGeometry(twips::toPixels(kMonthView1));
     connect(monthView1_, &MonthView::mouseUp, this, &Form1::monthViewMouseUp);
-    connect(monthView1_, &MonthView::activated, this, &Form1::monthViewDayActivated);
+    connect(monthView1_, &MonthView::activated, this,
+            [this](QDate day) { guarded(this, [&] { Q_EMIT memoRequested(day); }); });
 
     label1_ = new QLabel(this);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -55,6 +56,12 @@ Form1::Form1(Program& program)
     clockColours.setColor(QPalette::WindowText, QColor(0, 255, 0));
     label1_->setPalette(clockColours);
 
+    makeMenu();
+    guarded(this, [this] { loadHandler(); });
+    timer1_->start();
+}
+
+void Form1::makeMenu() {
     p_menu_ = new QMenu(QStringLiteral("ﾎﾟｯﾌﾟｱｯﾌﾟﾒﾆｭｰ"), this);
     p_menu_->setObjectName(QStringLiteral("p_menu"));
     QAction* mnuEnd = p_menu_->addAction(QStringLiteral("終了(&X)"));
@@ -67,34 +74,25 @@ Form1::Form1(Program& program)
     addAction(mnuSearch); // Ctrl+F in the calendar, with the menu closed
     QAction* mnuAbout = p_menu_->addAction(QStringLiteral("Orbeta について"));
     mnuAbout->setObjectName(QStringLiteral("mnu_about"));
-    connect(mnuEnd, &QAction::triggered, this, [this] { program_.End(); });
+    connect(mnuEnd, &QAction::triggered, this, &Form1::endRequested);
     connect(mnuSearch, &QAction::triggered, this,
-            [this] { guarded(this, [this] { program_.showSearch(); }); });
+            [this] { guarded(this, [this] { Q_EMIT searchRequested(); }); });
     connect(mnuAbout, &QAction::triggered, this,
-            [this] { guarded(this, [this] { program_.showAbout(); }); });
-
-    guarded(this, [this] { loadHandler(); });
-    timer1_->start();
+            [this] { guarded(this, [this] { Q_EMIT aboutRequested(); }); });
 }
 
 void Form1::loadHandler() {
-    const QDate today = program_.clock().now().date();
+    const QDate today = clock_.now().date();
     monthView1_->setToday(today);
     monthView1_->setValue(today);
-    memoWatch_ = new MemoWatch(program_.memoFiles().folder(), this);
-    connect(memoWatch_, &MemoWatch::changed, monthView1_, &MonthView::refreshDays);
-    monthView1_->setMemoMonth([this](int year, int month) {
-        QHash<int, MemoSummary> days = memoSummaries_.month(year, month);
-        memoWatch_->watchFiles(memoSummaries_.monthFiles());
-        return days;
-    });
-    restoreWindowPosition(*this, program_.positions(), kSection);
+    monthView1_->setMemoMonth([this](int year, int month) { return memos_.month(year, month); });
+    connect(&memos_, &MemoStore::daysChanged, this, &Form1::memosChanged);
+    restoreWindowPosition(*this, positions_, kSection);
 }
 
 void Form1::unloadHandler() {
-    if (frmSearch* search = program_.searchInstance().ifLoaded())
-        search->Unload(); // remembers where it was, before it goes with the calendar
-    storeWindowPosition(*this, program_.positions(), kSection);
+    Q_EMIT unloading();
+    storeWindowPosition(*this, positions_, kSection);
 }
 
 void Form1::showClock(const QDateTime& second) {
@@ -109,8 +107,11 @@ void Form1::monthViewMouseUp(Qt::MouseButton button, QPoint globalPosition) {
         p_menu_->popup(globalPosition);
 }
 
-void Form1::monthViewDayActivated(QDate date) {
-    guarded(this, [&] { program_.openMemo(date); });
+// The marks follow the memos of the days on view.
+void Form1::memosChanged(const QList<QDate>& days) {
+    if (days.isEmpty() || std::any_of(days.cbegin(), days.cend(),
+                                      [this](QDate day) { return monthView1_->onPage(day); }))
+        monthView1_->refreshDays();
 }
 
 } // namespace orbeta

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/form.h"
-#include "memo/memo_summaries.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -11,37 +10,48 @@ class QMenu;
 
 namespace orbeta {
 
-class MemoWatch;
+class Clock;
+class MemoStore;
 class MonthView;
-class Program;
+class PositionStore;
 class SecondTicker;
 
 // The main window: a month calendar with a running clock beneath it and a context menu to end
-// the program or show the About box. Double-clicking a day opens its memo. At midnight, and
-// whenever the clock's day changes, today moves on.
+// the program, search the memos or show the About box. Days whose memo says something are bold.
+// At midnight, and whenever the clock's day changes, today moves on. What the window asks for
+// (a day's memo, the search, the About box, the end) it asks of whoever listens.
 class Form1 : public Form {
     Q_OBJECT
 public:
-    explicit Form1(Program& program);
+    Form1(const Clock& clock, PositionStore& positions, MemoStore& memos);
 
     MonthView& MonthView1() const { return *monthView1_; }
+
+Q_SIGNALS:
+    void memoRequested(QDate day);
+    void searchRequested();
+    void aboutRequested();
+    void endRequested();
+    // The window is about to unload; its position is stored after this.
+    void unloading();
 
 protected:
     void unloadHandler() override;
 
 private:
+    void makeMenu();
     void loadHandler();
     void showClock(const QDateTime& second);
     void monthViewMouseUp(Qt::MouseButton button, QPoint globalPosition);
-    void monthViewDayActivated(QDate date);
+    void memosChanged(const QList<QDate>& days);
 
-    Program& program_;
-    MemoSummaries memoSummaries_;
-    MemoWatch* memoWatch_ = nullptr;
+    const Clock& clock_;
+    PositionStore& positions_;
+    MemoStore& memos_;
     SecondTicker* timer1_;
     MonthView* monthView1_;
     QLabel* label1_;
-    QMenu* p_menu_;
+    QMenu* p_menu_ = nullptr;
 };
 
 } // namespace orbeta

@@ -1,5 +1,6 @@
 #include "calendar/month_view.h"
 
+#include "calendar/day_kind.h"
 #include "calendar/japanese_holidays.h"
 #include "calendar/month_title.h"
 
@@ -11,9 +12,8 @@
 
 namespace orbeta {
 
-const QColor MonthView::kSundayRed(214, 0, 0);
-const QColor MonthView::kSaturdayBlue(0, 64, 214);
 const QColor MonthView::kTodayFrame(240, 140, 0);
+const QColor MonthView::kCopyMark(176, 96, 0);
 
 namespace {
 
@@ -31,19 +31,23 @@ QColor blended(const QColor& colour, const QColor& towards, double share) {
                   mix(colour.blue(), towards.blue()));
 }
 
+constexpr int kCopyMarkPixels = 6;
+
 // A tooltip as rich text of its own making, so that nothing a memo says is read as markup.
-QString dayToolTip(const QString& holiday, const MemoSummary* memo) {
-    if (holiday.isEmpty() && (!memo || memo->firstLines.isEmpty()))
-        return {};
-    QString tip = QStringLiteral("<p style=\"white-space:pre-wrap\">");
+QString dayToolTip(const QString& holiday, const MemoStore::DaySummary* memo) {
+    QStringList parts;
     if (!holiday.isEmpty())
-        tip += QStringLiteral("<b>") + holiday.toHtmlEscaped() + QStringLiteral("</b>");
-    if (memo && !memo->firstLines.isEmpty()) {
-        if (!holiday.isEmpty())
-            tip += QStringLiteral("<br>");
-        tip += memo->firstLines.toHtmlEscaped();
-    }
-    return tip + QStringLiteral("</p>");
+        parts << QStringLiteral("<b>") + holiday.toHtmlEscaped() + QStringLiteral("</b>");
+    if (memo && !memo->firstLines.isEmpty())
+        parts << memo->firstLines.toHtmlEscaped();
+    if (memo && !memo->copies.isEmpty())
+        parts << QStringLiteral("<i>ほかの端末で保存された版（同期ツールのコピー）があります: ") +
+                     memo->copies.join(QStringLiteral("、")).toHtmlEscaped() +
+                     QStringLiteral("</i>");
+    if (parts.isEmpty())
+        return {};
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") +
+           parts.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
 } // namespace
@@ -101,10 +105,11 @@ void MonthView::refreshDays() {
         if (QString name = japaneseHoliday(day); !name.isEmpty())
             holidays_.insert(day, std::move(name));
     }
-    const QHash<int, MemoSummary> memos =
-        memoMonth_ ? memoMonth_(first.year(), first.month()) : QHash<int, MemoSummary>();
+    const QHash<int, MemoStore::DaySummary> memos =
+        memoMonth_ ? memoMonth_(first.year(), first.month()) : QHash<int, MemoStore::DaySummary>();
 
     setDateTextFormat(QDate(), QTextCharFormat()); // clears every day's format
+    copies_.clear();
     for (auto holiday = holidays_.cbegin(); holiday != holidays_.cend(); ++holiday) {
         if (inShownMonth(holiday.key()) && memos.contains(holiday.key().day()))
             continue; // with the memo below
@@ -116,10 +121,18 @@ void MonthView::refreshDays() {
         const QDate day(first.year(), first.month(), memo.key());
         QTextCharFormat format;
         format.setToolTip(dayToolTip(holidays_.value(day), &memo.value()));
-        if (memo->hasText)
+        if (memo->saysSomething)
             format.setFontWeight(QFont::Bold);
+        if (!memo->copies.isEmpty())
+            copies_.insert(day);
         setDateTextFormat(day, format);
     }
+    findChild<QAbstractItemView*>()->viewport()->update();
+}
+
+bool MonthView::onPage(QDate day) const {
+    const QDate first(yearShown(), monthShown(), 1);
+    return day >= first.addDays(-kDaysBeforeFirst) && day < first.addDays(kDaysOnPage);
 }
 
 bool MonthView::inShownMonth(QDate date) const {
@@ -127,11 +140,8 @@ bool MonthView::inShownMonth(QDate date) const {
 }
 
 QColor MonthView::numberColour(QDate date) const {
-    QColor colour = palette().color(QPalette::Text);
-    if (date.dayOfWeek() == Qt::Sunday || holidays_.contains(date))
-        colour = kSundayRed;
-    else if (date.dayOfWeek() == Qt::Saturday)
-        colour = kSaturdayBlue;
+    QColor colour =
+        dayColour(dayKindOf(date, holidays_.contains(date)), palette().color(QPalette::Text));
     const bool outside = date < minimumDate() || date > maximumDate();
     if (!inShownMonth(date) || outside)
         colour = blended(colour, palette().color(QPalette::Base), kPaleness);
@@ -152,6 +162,14 @@ void MonthView::paintCell(QPainter* painter, const QRect& rect, QDate date) cons
     painter->setPen(selected ? palette().color(group, QPalette::HighlightedText)
                              : numberColour(date));
     painter->drawText(rect, Qt::AlignCenter, QString::number(date.day()));
+    if (copies_.contains(date)) { // a corner folded over: another version of the memo
+        const QPoint corner = rect.topRight() + QPoint(-1, 1);
+        const QPoint points[] = {corner, corner - QPoint(kCopyMarkPixels, 0),
+                                 corner + QPoint(0, kCopyMarkPixels)};
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(kCopyMark);
+        painter->drawPolygon(points, 3);
+    }
     if (date == today_) {
         QPen frame(kTodayFrame, 2);
         frame.setJoinStyle(Qt::MiterJoin);

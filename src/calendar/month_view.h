@@ -1,10 +1,11 @@
 #pragma once
 
-#include "memo/memo_summaries.h"
+#include "memo/memo_store.h"
 
 #include <QCalendarWidget>
 #include <QDate>
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 
@@ -12,9 +13,10 @@ namespace orbeta {
 
 // The one-month calendar, drawn as Japanese calendars are: Sunday and national holidays red,
 // Saturday blue, the neighbouring months' days paler in the same hue, today framed. Days whose
-// memo says something are bold; a day's tooltip names its holiday and begins its memo. In
-// Japanese whatever the system's language, 1 January 1753 to 31 December 9999, telling which
-// mouse button was released anywhere over it.
+// memo says something are bold, and a corner mark shows a day with a sync tool's copy of its
+// memo; a day's tooltip names its holiday, begins its memo and names the copies. In Japanese
+// whatever the system's language, 1 January 1753 to 31 December 9999, telling which mouse button
+// was released anywhere over it.
 class MonthView : public QCalendarWidget {
     Q_OBJECT
 public:
@@ -31,18 +33,20 @@ public:
     QDate today() const { return today_; }
     void setToday(QDate today);
 
-    // What the memos of a month say: day of the month → summary, for days with a memo file.
-    using MemoMonth = std::function<QHash<int, MemoSummary>(int year, int month)>;
+    // What the memos of a month say: day of the month → summary, for days with a memo file or
+    // a conflict copy.
+    using MemoMonth = std::function<QHash<int, MemoStore::DaySummary>(int year, int month)>;
     void setMemoMonth(MemoMonth memoMonth);
     // Reads the month on view again: its memos and holidays.
     void refreshDays();
+    // Whether a day is on the page shown.
+    bool onPage(QDate day) const;
 
     // The colour of a day's number when it is not selected.
     QColor numberColour(QDate date) const;
 
-    static const QColor kSundayRed;
-    static const QColor kSaturdayBlue;
     static const QColor kTodayFrame;
+    static const QColor kCopyMark;
 
 Q_SIGNALS:
     void mouseUp(Qt::MouseButton button, QPoint globalPosition);
@@ -60,6 +64,7 @@ private:
     MemoMonth memoMonth_;
     QDate today_;
     QHash<QDate, QString> holidays_; // of the days on view
+    QSet<QDate> copies_;             // days on view with a conflict copy
 };
 
 } // namespace orbeta

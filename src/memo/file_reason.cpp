@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace orbeta {
 
@@ -29,6 +30,8 @@ QString fileReason(int errorNumber) {
         return QStringLiteral("開いているファイルが多すぎます");
     case ENAMETOOLONG:
         return QStringLiteral("ファイルの名前が長すぎます");
+    case EEXIST:
+        return QStringLiteral("同じ名前のファイルがすでにあります");
     case EBUSY:
     case ETXTBSY:
         return QStringLiteral("ファイルがほかのプログラムに使われています");
@@ -37,6 +40,28 @@ QString fileReason(int errorNumber) {
             .arg(errorNumber)
             .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
     }
+}
+
+QString notRegularFileReason(unsigned int fileType) {
+    QString kind;
+    switch (fileType) {
+    case S_IFDIR:
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    case S_IFIFO:
+        kind = QStringLiteral("名前付きパイプ");
+        break;
+    case S_IFSOCK:
+        kind = QStringLiteral("ソケット");
+        break;
+    case S_IFCHR:
+    case S_IFBLK:
+        kind = QStringLiteral("デバイス");
+        break;
+    default:
+        kind = QStringLiteral("特殊なファイル");
+        break;
+    }
+    return QStringLiteral("通常のファイルではありません（%1）").arg(kind);
 }
 
 } // namespace orbeta

@@ -8,4 +8,7 @@ namespace orbeta {
 // error number (errno).
 QString fileReason(int errorNumber);
 
+// Why a file that is not a regular file is not read as a memo, from its type (S_IFIFO, ...).
+QString notRegularFileReason(unsigned int fileType);
+
 } // namespace orbeta

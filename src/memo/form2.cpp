@@ -2,17 +2,18 @@
 
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
-#include "app/program.h"
+#include "app/position_store.h"
 #include "app/window_position.h"
-#include "calendar/form1.h"
-#include "calendar/month_view.h"
-#include "memo/memo_file_name.h"
+#include "memo/frm_versions.h"
 #include "memo/memo_notice.h"
+#include "memo/memo_store.h"
+#include "memo/memo_text.h"
 #include "memo/rich_text_box.h"
 #include "resources/layout.h"
-#include "search/search_folding.h"
+#include "richtext/rtf_reader.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -28,15 +29,40 @@ constexpr Qt::WindowFlags kSizableBorder = Qt::Window | Qt::WindowTitleHint |
                                            Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                                            Qt::WindowCloseButtonHint;
 
-void tell(QWidget* parent, const char* name, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Orbeta"), text, QMessageBox::Ok, parent);
+void tell(QWidget* parent, const char* name, const QString& text,
+          QMessageBox::Icon icon = QMessageBox::Warning) {
+    QMessageBox box(icon, QStringLiteral("Orbeta"), text, QMessageBox::Ok, parent);
     box.setObjectName(QString::fromLatin1(name));
     box.exec();
 }
 
+// Whether the user replaces a file another program changed; Escape and Enter go back.
+bool askToOverwrite(QWidget* parent, const QString& file) {
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("Orbeta"),
+                    QStringLiteral("このメモのファイルは、開いた後でほかのプログラムによって"
+                                   "変更されています。\n\nファイル: %1\n\n上書きすると、変更された"
+                                   "内容は以前の版として残ります。")
+                        .arg(file),
+                    QMessageBox::NoButton, parent);
+    ask.setObjectName(QStringLiteral("fileChanged"));
+    QPushButton* overwrite = ask.addButton(QStringLiteral("上書き保存"), QMessageBox::AcceptRole);
+    QPushButton* back = ask.addButton(QStringLiteral("編集に戻る"), QMessageBox::RejectRole);
+    overwrite->setObjectName(QStringLiteral("overwrite"));
+    back->setObjectName(QStringLiteral("backToEditing"));
+    ask.setDefaultButton(back);
+    ask.setEscapeButton(back);
+    ask.exec();
+    return ask.clickedButton() == overwrite;
+}
+
+QString link(const char* target, const QString& text) {
+    return QStringLiteral("　<a href=\"%1\">%2</a>").arg(QString::fromLatin1(target), text);
+}
+
 } // namespace
 
-Form2::Form2(Program& program) : Form(nullptr, kSizableBorder), program_(program) {
+Form2::Form2(PositionStore& positions, MemoStore& memos)
+    : Form(nullptr, kSizableBorder), positions_(positions), memos_(memos) {
     using namespace layout::form2;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Orbeta"));
@@ -47,6 +73,8 @@ Form2::Form2(Program& program) : Form(nullptr, kSizableBorder), program_(program
     notice_ = new QLabel(this);
     notice_->setObjectName(QStringLiteral("lblNotice"));
     notice_->setWordWrap(true);
+    notice_->setTextFormat(Qt::RichText);
+    notice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     notice_->setAutoFillBackground(true);
     notice_->setContentsMargins(4, 2, 4, 2);
     QPalette noticeColours = notice_->palette();
@@ -54,57 +82,141 @@ Form2::Form2(Program& program) : Form(nullptr, kSizableBorder), program_(program
     noticeColours.setColor(QPalette::WindowText, Qt::black);
     notice_->setPalette(noticeColours);
     notice_->hide();
+    connect(notice_, &QLabel::linkActivated, this,
+            [this](const QString& target) { guarded(this, [&] { noticeLinkActivated(target); }); });
 
     richTextBox1_ = new RichTextBox(this);
     richTextBox1_->setFont(fonts::pGothic(kRichTextBox1FontPoints));
     richTextBox1_->setGeometry(rect());
     connect(richTextBox1_, &RichTextBox::mouseDown, this, &Form2::richTextBoxMouseDown);
 
+    makeMenu();
+    guarded(this, [this] { restoreWindowPosition(*this, positions_, kSection); });
+}
+
+void Form2::makeMenu() {
     p_menu_ = new QMenu(QStringLiteral("ﾎﾟｯﾌﾟｱｯﾌﾟﾒﾆｭｰ"), this);
     p_menu_->setObjectName(QStringLiteral("p_menu"));
     QAction* saveClose = p_menu_->addAction(QStringLiteral("保存終了"));
     saveClose->setObjectName(QStringLiteral("mnu_saveclose"));
     QAction* close = p_menu_->addAction(QStringLiteral("終了"));
     close->setObjectName(QStringLiteral("mnu_close"));
+    p_menu_->addSeparator();
+    mnuVersions_ = p_menu_->addAction(QStringLiteral("以前の版(&V)..."));
+    mnuVersions_->setObjectName(QStringLiteral("mnu_versions"));
+    mnuVersions_->setEnabled(false);
     connect(saveClose, &QAction::triggered, this,
             [this] { guarded(this, [this] { saveAndClose(); }); });
     connect(close, &QAction::triggered, this, [this] { Unload(); });
-
-    guarded(this, [this] { restoreWindowPosition(*this, program_.positions(), kSection); });
+    connect(mnuVersions_, &QAction::triggered, this,
+            [this] { guarded(this, [this] { showVersions(); }); });
 }
 
-void Form2::loadMemo(QDate date) {
-    loaded_ = program_.memoFiles().load(date, *richTextBox1_->document());
-    richTextBox1_->setReadOnly(loaded_.found == MemoFiles::Found::TooLarge);
-    showNotice(memoNotice(loaded_, date, freeBackupName(loaded_.path)));
+void Form2::openDay(QDate day) {
+    day_ = day;
+    setWindowTitle(QStringLiteral("Orbeta ") +
+                   QLocale::system().toString(day, QLocale::ShortFormat));
+    opened_ = memos_.open(day, *richTextBox1_->document());
+    // Typing into a memo that can never be saved would only lose the typing.
+    richTextBox1_->setReadOnly(!opened_.mayBeReplaced());
+    recoveryOffered_ = opened_.mayBeReplaced() && !memos_.recoveriesOf(day).isEmpty();
+    mnuVersions_->setEnabled(!memos_.versionsOf(day).isEmpty() ||
+                             !memos_.conflictCopiesOf(day).isEmpty());
+    showNotice();
     richTextBox1_->moveCursor(QTextCursor::Start);
 }
 
-void Form2::selectFirstHit(const QStringList& searchTerms) {
-    const std::optional<search::Span> hit =
-        search::firstHit(richTextBox1_->toPlainText(), searchTerms);
-    if (!hit)
-        return;
+void Form2::selectSpan(qsizetype position, qsizetype length) {
     QTextCursor cursor(richTextBox1_->document());
-    cursor.setPosition(static_cast<int>(hit->position));
-    cursor.setPosition(static_cast<int>(hit->position + hit->length), QTextCursor::KeepAnchor);
+    cursor.setPosition(static_cast<int>(position));
+    cursor.setPosition(static_cast<int>(position + length), QTextCursor::KeepAnchor);
     richTextBox1_->setTextCursor(cursor);
     // Scrolled to once the window has its size.
     QTimer::singleShot(0, richTextBox1_, &RichTextBox::ensureCursorVisible);
 }
 
-QString Form2::notice() const {
-    return notice_->isHidden() ? QString() : notice_->text();
-}
-
-void Form2::showNotice(const QString& text) {
-    notice_->setText(text);
-    notice_->setVisible(!text.isEmpty());
+void Form2::showNotice() {
+    QStringList plain;
+    QStringList rich;
+    const auto add = [&](const QString& text, const QString& links) {
+        if (text.isEmpty())
+            return;
+        plain << text;
+        rich << text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) + links;
+    };
+    add(memoNotice(opened_, memos_.folder()), {});
+    if (recoveryOffered_)
+        add(recoveryNotice(memos_.recoveriesOf(day_)),
+            link("recovery:take", QStringLiteral("復元する")) +
+                link("recovery:leave", QStringLiteral("そのままにする")));
+    const QList<ConflictCopy> copies = memos_.conflictCopiesOf(day_);
+    add(copiesNotice(copies), link("copies", QStringLiteral("表示する")));
+    noticeText_ = plain.join(u'\n');
+    notice_->setText(rich.join(QStringLiteral("<br>")));
+    notice_->setVisible(!plain.isEmpty());
     layOut();
 }
 
+void Form2::noticeLinkActivated(const QString& target) {
+    if (target == QLatin1String("recovery:take")) {
+        const QList<RecoveryFile> recoveries = memos_.recoveriesOf(day_);
+        if (!recoveries.isEmpty()) {
+            const FileRead read =
+                memos_.folder().read(recoveries.first().name, MemoFiles::kMaxReadBytes);
+            if (!read.ok()) {
+                tell(
+                    this, "recoveryUnreadable",
+                    QStringLiteral("復元用のファイルを読めませんでした。\n\nファイル: %1\n理由: %2")
+                        .arg(memos_.folder().shownPath(recoveries.first().name), read.reason()));
+                return;
+            }
+            takeContent(read.bytes);
+            recoveryTaken_ = recoveries.first().name;
+        }
+        recoveryOffered_ = false;
+    } else if (target == QLatin1String("recovery:leave")) {
+        recoveryOffered_ = false;
+    } else if (target == QLatin1String("copies")) {
+        const QList<ConflictCopy> copies = memos_.conflictCopiesOf(day_);
+        showVersions(copies.isEmpty() ? QString() : copies.first().name);
+        return;
+    }
+    showNotice();
+    richTextBox1_->setFocus();
+}
+
+void Form2::showVersions(const QString& file) {
+    frmVersions versions(memos_, day_, this);
+    if (!file.isEmpty())
+        versions.choose(file);
+    connect(&versions, &frmVersions::taken, this, &Form2::takeContent);
+    versions.exec();
+    richTextBox1_->setFocus();
+}
+
+// Puts other content into the editor as one step that undo takes back; nothing is written.
+void Form2::takeContent(const QByteArray& content) {
+    if (richTextBox1_->isReadOnly())
+        return;
+    QTextCursor cursor(richTextBox1_->document());
+    cursor.select(QTextCursor::Document);
+    if (!rtf::insertRtf(content, cursor).isRtf())
+        cursor.insertText(plainMemoText(content));
+    richTextBox1_->moveCursor(QTextCursor::Start);
+}
+
+bool Form2::keepUnsavedText() {
+    if (day_.isNull() || !richTextBox1_->document()->isModified() || !opened_.mayBeReplaced())
+        return false;
+    QString name;
+    if (!memos_.keepRecovery(day_, *richTextBox1_->document(), &name).ok)
+        return false;
+    recoveriesWritten_ << name;
+    return true;
+}
+
 void Form2::unloadHandler() {
-    storeWindowPosition(*this, program_.positions(), kSection);
+    storeWindowPosition(*this, positions_, kSection);
 }
 
 void Form2::resizeEvent(QResizeEvent* event) {
@@ -128,50 +240,53 @@ void Form2::richTextBoxMouseDown(Qt::MouseButton button, QPoint globalPosition) 
 }
 
 void Form2::saveAndClose() {
-    const MonthView& calendar = program_.form1().MonthView1();
-    const QDate day(calendar.Year(), calendar.Month(), calendar.Day());
-    if (!mayReplaceTheFile(day))
-        return;
-    const MemoFiles::Saved saved =
-        program_.memoFiles().save(day, *richTextBox1_->document(), &loaded_);
-    if (!saved.ok) {
-        // The text stays in the window; the old file, if any, is untouched.
-        QString text = QStringLiteral("メモを保存できませんでした。\n\nファイル: %1\n理由: %2")
-                           .arg(saved.fileName, saved.error);
-        if (!saved.backup.isEmpty())
-            text = QStringLiteral("元のファイルを残せなかったため、メモを保存しませんでした。\n\n"
-                                  "残すファイル: %1\n理由: %2")
-                       .arg(saved.backup, saved.error);
-        tell(this, "saveFailed", text);
+    if (!mayReplaceTheFile()) {
+        richTextBox1_->setFocus();
         return;
     }
+    const MemoFiles::Saved saved = memos_.save(day_, *richTextBox1_->document(), opened_);
+    if (!saved.ok) {
+        // The text stays in the window; the old file, if any, is untouched.
+        tell(this, "saveFailed", saveFailure(saved, memos_.folder()));
+        richTextBox1_->setFocus();
+        return;
+    }
+    retireRecoveries();
+    if (memos_.folder().moved())
+        tell(this, "folderMoved",
+             QStringLiteral("メモのフォルダーは、Orbeta を起動した後で移動されています。"
+                            "このメモは移動先のフォルダーに保存しました。\n\nファイル: %1")
+                 .arg(saved.fileName),
+             QMessageBox::Information);
     Unload();
 }
 
-// Not a file the memo could not show whole, and not one another program has changed since, unless
-// the user says so.
-bool Form2::mayReplaceTheFile(QDate day) {
-    if (!loaded_.mayBeReplaced()) {
-        tell(this, "saveRefused", refusalToSave(loaded_));
+// Not a file the memo could not show whole, and not one another program has changed since,
+// unless the user says so; asked again if it changes once more while the question is up.
+bool Form2::mayReplaceTheFile() {
+    if (!opened_.mayBeReplaced()) {
+        tell(this, "saveRefused", refusalToSave(opened_, memos_.folder()));
         return false;
     }
-    if (!program_.memoFiles().changedSince(day, loaded_))
-        return true;
-    QMessageBox ask(QMessageBox::Warning, QStringLiteral("Orbeta"),
-                    QStringLiteral("このメモのファイルは、開いた後でほかのプログラムによって"
-                                   "変更されています。\n\nファイル: %1\n\n上書きすると、その変更は"
-                                   "失われます。")
-                        .arg(program_.memoFiles().shownPath(memoSaveName(day))),
-                    QMessageBox::NoButton, this);
-    ask.setObjectName(QStringLiteral("fileChanged"));
-    QPushButton* overwrite = ask.addButton(QStringLiteral("上書き保存"), QMessageBox::AcceptRole);
-    QPushButton* back = ask.addButton(QStringLiteral("編集に戻る"), QMessageBox::RejectRole);
-    overwrite->setObjectName(QStringLiteral("overwrite"));
-    back->setObjectName(QStringLiteral("backToEditing"));
-    ask.setDefaultButton(back);
-    ask.setEscapeButton(back);
-    ask.exec();
-    return ask.clickedButton() == overwrite;
+    FileVersion asked;
+    while (memos_.changedSince(day_, opened_, &asked)) {
+        if (!askToOverwrite(this, memos_.folder().shownPath(memoSaveName(day_))))
+            return false;
+        if (memos_.files().contentVersion(memoSaveName(day_)).sameContent(asked))
+            opened_.saveTarget = asked; // what the user agreed to replace
+    }
+    return true;
+}
+
+// Recovery files whose text is now in the memo, or was kept while the memo stayed open, become
+// versions of the memo.
+void Form2::retireRecoveries() {
+    if (!recoveryTaken_.isEmpty())
+        memos_.retireRecovery(day_, recoveryTaken_);
+    for (const QString& name : std::as_const(recoveriesWritten_))
+        memos_.retireRecovery(day_, name);
+    recoveryTaken_.clear();
+    recoveriesWritten_.clear();
 }
 
 } // namespace orbeta

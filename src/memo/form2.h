@@ -11,41 +11,64 @@ class QMenu;
 
 namespace orbeta {
 
-class Program;
+class MemoStore;
+class PositionStore;
 class RichTextBox;
 
 // The memo window: one day's memo in a rich-text editor that fills the window, and a context
-// menu to save and close or close without saving. Where the memo could not be shown whole, a line
-// above the editor says so, and saving never replaces what the user did not see.
+// menu to save and close, close without saving, or look at earlier versions. The window belongs
+// to the day it was opened for and saves to that day only, whatever happens to the calendar
+// meanwhile. Where the memo could not be shown whole, where text was left from an end the user
+// did not choose, or where a sync tool kept another machine's version, a line above the editor
+// says so; saving never replaces what the user did not see.
 class Form2 : public Form {
     Q_OBJECT
 public:
-    explicit Form2(Program& program);
+    Form2(PositionStore& positions, MemoStore& memos);
 
     RichTextBox& RichTextBox1() const { return *richTextBox1_; }
-    // Loads the day's memo into the editor; a missing or unreadable file leaves it empty.
-    void loadMemo(QDate date);
-    // Selects the first place where any of the (folded) search terms occurs, and shows it.
-    void selectFirstHit(const QStringList& searchTerms);
-    // What the line above the editor says; empty when the memo was read whole.
-    QString notice() const;
+    // Titles the window with the day and loads the day's memo into the editor; a missing or
+    // unreadable file leaves it empty.
+    void openDay(QDate day);
+    QDate day() const { return day_; }
+    // Selects a part of the editor's text and shows it.
+    void selectSpan(qsizetype position, qsizetype length);
+    // What the line above the editor says; empty when there is nothing to say.
+    QString notice() const { return noticeText_; }
+    // Keeps text the user has not saved in a recovery file beside the memo, for an end of the
+    // program that the user did not choose; false when there was none or it could not be kept.
+    bool keepUnsavedText();
+    // Shows the earlier versions, and the copies of the memo that sync tools made, with `file`
+    // chosen.
+    void showVersions(const QString& file = {});
 
 protected:
     void unloadHandler() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void makeMenu();
     void richTextBoxMouseDown(Qt::MouseButton button, QPoint globalPosition);
     void saveAndClose();
-    bool mayReplaceTheFile(QDate day);
-    void showNotice(const QString& text);
+    bool mayReplaceTheFile();
+    void retireRecoveries();
+    void showNotice();
+    void noticeLinkActivated(const QString& link);
+    void takeContent(const QByteArray& content);
     void layOut();
 
-    Program& program_;
+    PositionStore& positions_;
+    MemoStore& memos_;
+    QDate day_;
+    MemoFiles::Opened opened_;
+    QString noticeText_;
+    bool recoveryOffered_ = false;
+    QString recoveryTaken_;         // the recovery file whose text the user took
+    QStringList recoveriesWritten_; // by this window
     QLabel* notice_;
     RichTextBox* richTextBox1_;
-    QMenu* p_menu_;
-    MemoFiles::Loaded loaded_;
+    QMenu* p_menu_ = nullptr;
+    QAction* mnuVersions_ = nullptr;
 };
 
 } // namespace orbeta

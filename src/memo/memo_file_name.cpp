@@ -1,5 +1,7 @@
 #include "memo/memo_file_name.h"
 
+#include <algorithm>
+
 namespace orbeta {
 
 QString MemoFileName(int year, int month, int day) {
@@ -62,6 +64,22 @@ QList<QDate> daysReadFrom(const QString& fileName) {
         if (day.isValid() && !days.contains(day) && memoReadNames(day).contains(fileName))
             days.append(day);
     }
+    return days;
+}
+
+QList<DayFile> memoDaysOf(const QSet<QString>& present) {
+    QList<DayFile> days;
+    for (const QString& name : present) {
+        for (const QDate day : daysReadFrom(name)) {
+            const QStringList names = memoReadNames(day);
+            const auto first = std::find_if(names.cbegin(), names.cend(),
+                                            [&](const QString& n) { return present.contains(n); });
+            if (*first == name)
+                days.append({day, name});
+        }
+    }
+    std::sort(days.begin(), days.end(),
+              [](const DayFile& a, const DayFile& b) { return a.day > b.day; });
     return days;
 }
 

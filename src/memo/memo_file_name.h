@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,5 +32,17 @@ QStringList memoReadNames(QDate date);
 // The days (of years 1000 to 9999) that look for their memo under this file name: none, one, or
 // the two days that share a plain name.
 QList<QDate> daysReadFrom(const QString& fileName);
+
+// A day and the file its memo is read from.
+struct DayFile {
+    QDate day;
+    QString name;
+
+    bool operator==(const DayFile&) const = default;
+};
+
+// The days of the memo files present, newest first: the days the calendar would open each file
+// for. A file under a name two days share belongs to both, unless one has its own file.
+QList<DayFile> memoDaysOf(const QSet<QString>& present);
 
 } // namespace orbeta

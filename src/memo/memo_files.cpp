@@ -1,38 +1,24 @@
 #include "memo/memo_files.h"
 
-#include "memo/file_reason.h"
 #include "memo/memo_file_name.h"
-#include "memo/safe_save.h"
-#include "memo/whole_file.h"
-#include "richtext/code_pages.h"
-#include "richtext/rtf_plain_text.h"
+#include "memo/memo_text.h"
+#include "richtext/document_replacement.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
+#include <QCryptographicHash>
 #include <QTextDocument>
 
 namespace orbeta {
 
 namespace {
 
-void clearDocument(QTextDocument& document) {
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    document.setUndoRedoEnabled(undo);
-    document.setModified(false);
-}
+// What a memo replaces is kept whole as a version, up to this size; a larger file another
+// program put there is not replaced.
+constexpr qint64 kMaxKeptBytes = 4 * MemoFiles::kMaxReadBytes;
 
-void showPlainText(QTextDocument& document, const QString& text) {
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.setPlainText(text);
-    document.setUndoRedoEnabled(undo);
-    document.setModified(false);
+void clearDocument(QTextDocument& document) {
+    rtf::replaceDocument(document, [](QTextCursor&) {});
 }
 
 // What the bytes of the file make of the document.
@@ -45,115 +31,137 @@ MemoFiles::Found readBytes(const QByteArray& bytes, QTextDocument& document) {
         clearDocument(document);
         return MemoFiles::Found::Nothing;
     }
-    showPlainText(document, plainMemoText(bytes));
+    const QString text = plainMemoText(bytes);
+    rtf::replaceDocument(document, [&](QTextCursor& cursor) { cursor.insertText(text); });
     return MemoFiles::Found::PlainText;
+}
+
+FileVersion versionOfContent(FileVersion version, const QByteArray& bytes) {
+    version.digest = contentDigest(bytes);
+    return version;
 }
 
 } // namespace
 
-QString MemoFiles::pathOf(const QString& fileName) const {
-    return QDir(folder_).filePath(fileName);
+QByteArray contentDigest(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
 }
 
-QString MemoFiles::shownPath(const QString& fileName) const {
-    return QDir::toNativeSeparators(QFileInfo(pathOf(fileName)).absoluteFilePath());
-}
-
-QString MemoFiles::fileOf(QDate date) const {
-    for (const QString& name : memoReadNames(date)) {
-        const QString path = pathOf(name);
-        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-            return path;
+QString MemoFiles::fileOf(QDate day) const {
+    for (const QString& name : memoReadNames(day)) {
+        if (folder_->exists(name))
+            return name;
     }
     return {};
 }
 
-MemoFiles::Loaded MemoFiles::load(QDate date, QTextDocument& document) const {
-    Loaded loaded;
-    const QString saveName = pathOf(memoSaveName(date));
-    loaded.path = fileOf(date);
-    if (loaded.path.isEmpty()) {
-        loaded.path = saveName;
-        clearDocument(document);
-        return loaded;
-    }
-    if (loaded.path != saveName)
-        loaded.sharedWith = daySharingName(date);
-    const FileRead read = readWholeFile(loaded.path, kMaxReadBytes);
-    loaded.size = read.size;
-    if (read.error != 0 || read.tooLarge) {
-        clearDocument(document);
-        loaded.found = read.tooLarge ? Found::TooLarge : Found::Unreadable;
-        loaded.reason = read.tooLarge ? QString() : fileReason(read.error);
-        loaded.saveTarget = FileSnapshot::of(saveName);
-        return loaded;
-    }
-    loaded.found = readBytes(read.bytes, document);
-    if (document.characterCount() > kMaxEditableCharacters) {
-        clearDocument(document);
-        loaded.found = Found::TooLarge;
-    }
-    if (loaded.found == Found::Damaged || loaded.found == Found::PlainText)
-        loaded.original = read.bytes;
-    loaded.saveTarget =
-        loaded.sharedWith ? FileSnapshot::of(saveName) : FileSnapshot::of(read.bytes);
-    return loaded;
+FileVersion MemoFiles::contentVersion(const QString& name) const {
+    const FileRead read = folder_->read(name, kMaxKeptBytes);
+    if (read.ok())
+        return versionOfContent(read.version, read.bytes);
+    return folder_->status(name); // there or not; its content is not to be had
 }
 
-MemoFiles::Saved MemoFiles::save(QDate date, const QTextDocument& document,
-                                 const Loaded* loaded) const {
+MemoFiles::Opened MemoFiles::open(QDate day, QTextDocument& document) const {
+    Opened opened;
+    opened.day = day;
+    const QString saveName = memoSaveName(day);
+    opened.name = fileOf(day);
+    if (opened.name.isEmpty()) {
+        opened.name = saveName;
+        clearDocument(document);
+        return opened;
+    }
+    if (opened.name != saveName)
+        opened.sharedWith = daySharingName(day);
+    const FileRead read = folder_->read(opened.name, kMaxReadBytes);
+    opened.size = read.version.size;
+    if (!read.ok()) {
+        clearDocument(document);
+        opened.found =
+            read.outcome == FileRead::Outcome::TooLarge ? Found::TooLarge : Found::Unreadable;
+        if (opened.found == Found::Unreadable)
+            opened.reason = read.reason();
+        opened.saveTarget = contentVersion(saveName);
+        return opened;
+    }
+    opened.found = readBytes(read.bytes, document);
+    if (document.characterCount() > kMaxEditableCharacters) {
+        clearDocument(document);
+        opened.found = Found::TooLarge;
+    }
+    if (opened.found == Found::Damaged || opened.found == Found::PlainText) {
+        opened.original = read.bytes;
+        opened.backupName = freeBackupName(*folder_, opened.name);
+    }
+    opened.saveTarget =
+        opened.sharedWith ? contentVersion(saveName) : versionOfContent(read.version, read.bytes);
+    return opened;
+}
+
+MemoFiles::Saved MemoFiles::save(QDate day, const QTextDocument& document, Opened* opened) const {
+    return save(day, rtf::writeRtf(document), opened);
+}
+
+MemoFiles::Saved MemoFiles::save(QDate day, const QByteArray& rtf, Opened* opened) const {
     Saved saved;
-    saved.fileName = shownPath(memoSaveName(date));
-    const QString path = pathOf(memoSaveName(date));
-    if (loaded && loaded->needsBackup() && QFileInfo::exists(path)) {
-        const QString backup = freeBackupName(path);
-        const QByteArray original = loaded->original;
-        const SaveOutcome kept = saveFileSafely(
-            backup, [&](QIODevice& device) { return device.write(original) == original.size(); });
+    const QString name = memoSaveName(day);
+    saved.fileName = shownPath(name);
+    const FileRead current = folder_->read(name, kMaxKeptBytes);
+    if (current.outcome != FileRead::Outcome::Read &&
+        current.outcome != FileRead::Outcome::Missing) {
+        saved.error = current.reason(); // what is there could not be kept: it stays
+        return saved;
+    }
+    if (current.ok() && current.bytes == rtf) {
+        saved.ok = saved.unchanged = true;
+        if (opened)
+            opened->saveTarget = versionOfContent(current.version, current.bytes);
+        return saved;
+    }
+    if (opened && opened->needsBackup() && !opened->backupKept && current.ok()) {
+        if (opened->backupName.isEmpty() || folder_->exists(opened->backupName))
+            opened->backupName = freeBackupName(*folder_, opened->name);
+        saved.backup = shownPath(opened->backupName);
+        const SaveOutcome kept =
+            folder_->create(opened->backupName, opened->original, current.version.mode & 07777);
         if (!kept.ok) {
             saved.error = kept.reason;
-            saved.backup = QDir::toNativeSeparators(QFileInfo(backup).absoluteFilePath());
+            saved.backupFailed = true;
             return saved;
         }
-        saved.backup = QDir::toNativeSeparators(QFileInfo(backup).absoluteFilePath());
+        opened->backupKept = true;
     }
-    const SaveOutcome outcome =
-        saveFileSafely(path, [&](QIODevice& device) { return rtf::writeRtf(document, device); });
-    saved.ok = outcome.ok;
-    saved.error = outcome.reason;
+    if (current.ok()) {
+        const SaveOutcome kept = history_.keep(name, current.bytes, current.version.mode);
+        if (!kept.ok) { // nothing is replaced without a version of it
+            saved.error = kept.reason;
+            return saved;
+        }
+    }
+    const SaveOutcome written = folder_->replace(name, rtf);
+    saved.ok = written.ok;
+    saved.error = written.reason;
+    if (!saved.ok)
+        return saved;
+    history_.prune(name);
+    if (opened)
+        opened->saveTarget = versionOfContent(folder_->status(name), rtf);
     return saved;
 }
 
-bool MemoFiles::changedSince(QDate date, const Loaded& loaded) const {
-    return FileSnapshot::of(pathOf(memoSaveName(date))) != loaded.saveTarget;
+bool MemoFiles::changedSince(QDate day, const Opened& opened, FileVersion* now) const {
+    const FileVersion current = contentVersion(memoSaveName(day));
+    if (now)
+        *now = current;
+    return !current.sameContent(opened.saveTarget);
 }
 
-QString plainMemoText(const QByteArray& bytes) {
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                          : QStringDecoder::Utf16BE);
-        return utf16.decode(QByteArrayView(bytes).sliced(2));
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    rtf::CodePageDecoder(rtf::kShiftJis).decode(bytes, text);
-    return text;
-}
-
-QString memoFileText(const QByteArray& bytes) {
-    rtf::ReadResult result;
-    QString text = rtf::rtfPlainText(bytes, &result);
-    return result.isRtf() ? text : plainMemoText(bytes);
-}
-
-QString freeBackupName(const QString& path) {
-    QString name = path + QStringLiteral(".bak");
-    for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = path + QStringLiteral(".%1.bak").arg(n);
-    return name;
+QString freeBackupName(const MemoFolder& folder, const QString& name) {
+    QString backup = name + QStringLiteral(".bak");
+    for (int n = 1; folder.exists(backup); ++n)
+        backup = name + QStringLiteral(".%1.bak").arg(n);
+    return backup;
 }
 
 } // namespace orbeta

@@ -1,7 +1,5 @@
 #include "memo/memo_notice.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 
 namespace orbeta {
@@ -12,8 +10,8 @@ QString dayText(QDate date) {
     return date.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
-QString fileText(const QString& path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+QString timeText(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
 }
 
 QString sizeText(qint64 bytes) {
@@ -23,19 +21,19 @@ QString sizeText(qint64 bytes) {
 
 } // namespace
 
-QString memoNotice(const MemoFiles::Loaded& loaded, QDate date, const QString& backup) {
+QString memoNotice(const MemoFiles::Opened& opened, const MemoFolder& folder) {
     QStringList lines;
     using Found = MemoFiles::Found;
-    switch (loaded.found) {
+    switch (opened.found) {
     case Found::Unreadable:
         lines << QStringLiteral(
                      "このメモのファイルを読み込めませんでした（%1）。%2 はそのまま残し、"
                      "ここからは保存しません。")
-                     .arg(loaded.reason, fileText(loaded.path));
+                     .arg(opened.reason, folder.shownPath(opened.name));
         break;
     case Found::TooLarge:
         lines << QStringLiteral("このメモは大きすぎて（%1）編集できません。%2 はそのまま残します。")
-                     .arg(sizeText(loaded.size), fileText(loaded.path));
+                     .arg(sizeText(opened.size), folder.shownPath(opened.name));
         break;
     case Found::Damaged:
         lines << QStringLiteral("ファイルが壊れているため、このメモの一部を読み込めませんでした。");
@@ -47,27 +45,65 @@ QString memoNotice(const MemoFiles::Loaded& loaded, QDate date, const QString& b
     case Found::Rtf:
         break;
     }
-    if (loaded.needsBackup())
+    if (opened.needsBackup())
         lines.last() += QStringLiteral("保存するときは、元のファイルを %1 として残します。")
-                            .arg(QFileInfo(backup).fileName());
-    if (loaded.sharedWith && loaded.found != Found::Nothing) {
-        const QDate first = std::min(date, *loaded.sharedWith);
-        const QDate second = std::max(date, *loaded.sharedWith);
+                            .arg(opened.backupName);
+    if (opened.sharedWith && opened.found != Found::Nothing) {
+        const QDate first = std::min(opened.day, *opened.sharedWith);
+        const QDate second = std::max(opened.day, *opened.sharedWith);
         lines << QStringLiteral("このメモは %1 と %2 が共有していた %3 から読み込みました")
-                     .arg(dayText(first), dayText(second), QFileInfo(loaded.path).fileName());
+                     .arg(dayText(first), dayText(second), opened.name);
     }
     return lines.join(QLatin1Char('\n'));
 }
 
-QString refusalToSave(const MemoFiles::Loaded& loaded) {
-    if (loaded.found == MemoFiles::Found::TooLarge)
+QString refusalToSave(const MemoFiles::Opened& opened, const MemoFolder& folder) {
+    if (opened.found == MemoFiles::Found::TooLarge)
         return QStringLiteral(
                    "このメモは大きすぎて編集できないため、保存しません。\n\nファイル: %1")
-            .arg(fileText(loaded.path));
+            .arg(folder.shownPath(opened.name));
     return QStringLiteral(
                "このメモのファイルは読み込めなかったため、保存すると読み込めなかった内容が"
                "失われます。保存しませんでした。\n\nファイル: %1\n理由: %2")
-        .arg(fileText(loaded.path), loaded.reason);
+        .arg(folder.shownPath(opened.name), opened.reason);
+}
+
+QString saveFailure(const MemoFiles::Saved& saved, const MemoFolder& folder) {
+    if (saved.backupFailed)
+        return QStringLiteral("元のファイルを残せなかったため、メモを保存しませんでした。\n\n"
+                              "残すファイル: %1\n理由: %2")
+            .arg(saved.backup, saved.error);
+    QString text = QStringLiteral("メモを保存できませんでした。\n\nファイル: %1\n理由: %2")
+                       .arg(saved.fileName, saved.error);
+    if (folder.removed())
+        text +=
+            QStringLiteral("\n\nメモのフォルダー %1 は削除されています。").arg(folder.startPath());
+    if (!saved.backup.isEmpty())
+        text += QStringLiteral("\n\n元のファイルは %1 として残してあります。").arg(saved.backup);
+    return text;
+}
+
+QString recoveryNotice(const QList<RecoveryFile>& recoveries) {
+    if (recoveries.isEmpty())
+        return {};
+    QString text = QStringLiteral("前回、保存されないまま終了したときの内容が残っています"
+                                  "（%1、%2）。")
+                       .arg(recoveries.first().name, timeText(recoveries.first().writtenAt));
+    if (recoveries.size() > 1)
+        text += QStringLiteral("ほかに %1 つあります。").arg(recoveries.size() - 1);
+    return text;
+}
+
+QString copiesNotice(const QList<ConflictCopy>& copies) {
+    if (copies.isEmpty())
+        return {};
+    QStringList named;
+    for (const ConflictCopy& copy : copies)
+        named << (copy.madeAt.isValid() ? QStringLiteral("%1（%2、%3）")
+                                              .arg(copy.name, copy.tool, timeText(copy.madeAt))
+                                        : QStringLiteral("%1（%2）").arg(copy.name, copy.tool));
+    return QStringLiteral("このメモには、ほかの端末で保存された版があります: ") +
+           named.join(QStringLiteral("、"));
 }
 
 } // namespace orbeta

@@ -46,4 +46,10 @@ inline constexpr int kMargin = 90;
 inline constexpr double kWindowFontPoints = 10.5;
 } // namespace frmSearch
 
+namespace frmVersions {
+inline constexpr twips::Size kClient{6000, 5250};
+inline constexpr int kMargin = 90;
+inline constexpr double kWindowFontPoints = 10.5;
+} // namespace frmVersions
+
 } // namespace orbeta::layout

@@ -1,5 +1,6 @@
 #include "richtext/rtf_reader.h"
 
+#include "richtext/document_replacement.h"
 #include "richtext/rtf_document_builder.h"
 #include "richtext/rtf_reader_core.h"
 
@@ -41,15 +42,8 @@ bool looksLikeRtf(QByteArrayView bytes) {
 ReadResult readRtf(QByteArrayView rtf, QTextDocument& document) {
     if (!looksLikeRtf(rtf))
         return ReadResult::notRtf();
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false); // loading is not a step to undo
-    document.clear();
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    const ReadResult result = readAt(rtf, cursor, false);
-    cursor.endEditBlock();
-    document.setUndoRedoEnabled(undo);
-    document.setModified(false);
+    ReadResult result;
+    replaceDocument(document, [&](QTextCursor& cursor) { result = readAt(rtf, cursor, false); });
     return result;
 }
 

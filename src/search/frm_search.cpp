@@ -2,14 +2,12 @@
 
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
-#include "app/program.h"
+#include "app/position_store.h"
 #include "app/program_icon.h"
 #include "app/window_position.h"
-#include "calendar/form1.h"
-#include "calendar/month_view.h"
+#include "memo/text_folding.h"
 #include "resources/layout.h"
 #include "search/memo_index.h"
-#include "search/search_folding.h"
 #include "search/search_result_delegate.h"
 #include "search/search_results.h"
 
@@ -44,8 +42,8 @@ constexpr int kSearchSoonMs = 150;
 
 } // namespace
 
-frmSearch::frmSearch(Program& program, QWidget& owner)
-    : Form(&owner, kSizableBorder), program_(program), index_(program.memoIndex()),
+frmSearch::frmSearch(PositionStore& positions, search::MemoIndex& index, QWidget& owner)
+    : Form(&owner, kSizableBorder), positions_(positions), index_(index),
       results_(new search::SearchResults(index_, this)) {
     using namespace layout::frmSearch;
     setObjectName(QStringLiteral("frmSearch"));
@@ -54,7 +52,17 @@ frmSearch::frmSearch(Program& program, QWidget& owner)
     setFont(fonts::pGothic(kWindowFontPoints));
     setGeometry(QRect(twips::toPixels(kClientDesignPosition), twips::toPixels(kClient)));
     setMinimumSize(twips::toPixels(kMinimumClient));
+    makeControls();
+    layOutControls();
+    makeTimers();
+    connectControls();
+    guarded(this, [this] {
+        restoreWindowPosition(*this, positions_, kSection);
+        searchNow();
+    });
+}
 
+void frmSearch::makeControls() {
     txtQuery_ = new QLineEdit(this);
     txtQuery_->setObjectName(QStringLiteral("txtQuery"));
     txtQuery_->setPlaceholderText(QStringLiteral("探す言葉（空白で区切ると、すべてを含むメモ）"));
@@ -74,8 +82,10 @@ frmSearch::frmSearch(Program& program, QWidget& owner)
     lstResults_->setModel(results_);
     lblCount_ = new QLabel(this);
     lblCount_->setObjectName(QStringLiteral("lblCount"));
+}
 
-    const int margin = twips::toPixels(double{kMargin});
+void frmSearch::layOutControls() {
+    const int margin = twips::toPixels(double{layout::frmSearch::kMargin});
     auto* queryRow = new QHBoxLayout;
     queryRow->addWidget(txtQuery_, 1);
     queryRow->addWidget(cmdSameDay_);
@@ -87,9 +97,9 @@ frmSearch::frmSearch(Program& program, QWidget& owner)
     column->addWidget(lblCount_);
     setTabOrder(txtQuery_, lstResults_);
     setTabOrder(lstResults_, cmdSameDay_);
-    txtQuery_->installEventFilter(this);
-    lstResults_->installEventFilter(this);
+}
 
+void frmSearch::makeTimers() {
     lookAgain_ = new QTimer(this);
     lookAgain_->setInterval(kLookAgainMs);
     connect(lookAgain_, &QTimer::timeout, &index_, &search::MemoIndex::refresh);
@@ -97,7 +107,11 @@ frmSearch::frmSearch(Program& program, QWidget& owner)
     searchSoon_->setSingleShot(true);
     searchSoon_->setInterval(kSearchSoonMs);
     connect(searchSoon_, &QTimer::timeout, this, &frmSearch::searchNow);
+}
 
+void frmSearch::connectControls() {
+    txtQuery_->installEventFilter(this);
+    lstResults_->installEventFilter(this);
     connect(txtQuery_, &QLineEdit::textChanged, this, &frmSearch::queryEdited);
     connect(txtQuery_, &QLineEdit::returnPressed, this, [this] {
         const QModelIndex current = lstResults_->currentIndex();
@@ -109,22 +123,25 @@ frmSearch::frmSearch(Program& program, QWidget& owner)
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &frmSearch::Unload);
     connect(lstResults_, &QListView::activated, this, &frmSearch::openResult);
-    connect(&index_, &search::MemoIndex::changed, this, [this] {
+    connect(&index_, &search::MemoIndex::changed, this, &frmSearch::indexChanged);
+}
+
+// The list follows what was read, at most a few times a second while reading goes on; the
+// search runs again only where what it finds can have changed.
+void frmSearch::indexChanged() {
+    if (index_.generation() != searchedGeneration_) {
         if (!index_.reading())
             searchNow();
         else if (!searchSoon_->isActive())
             searchSoon_->start();
-        showCount();
-    });
-    connect(&program_.form1().MonthView1(), &MonthView::selectionChanged, this, [this] {
-        if (cmdSameDay_->isChecked())
-            searchNow();
-    });
+    }
+    showCount();
+}
 
-    guarded(this, [this] {
-        restoreWindowPosition(*this, program_.positions(), kSection);
+void frmSearch::setCalendarDay(QDate day) {
+    calendarDay_ = day;
+    if (cmdSameDay_->isChecked())
         searchNow();
-    });
 }
 
 void frmSearch::bringForward() {
@@ -136,7 +153,7 @@ void frmSearch::bringForward() {
 }
 
 void frmSearch::unloadHandler() {
-    storeWindowPosition(*this, program_.positions(), kSection);
+    storeWindowPosition(*this, positions_, kSection);
 }
 
 void frmSearch::showEvent(QShowEvent* event) {
@@ -156,26 +173,29 @@ void frmSearch::queryEdited() {
 }
 
 QDate frmSearch::sameDay() const {
-    return cmdSameDay_->isChecked() ? program_.form1().MonthView1().selectedDate() : QDate();
+    return cmdSameDay_->isChecked() ? calendarDay_ : QDate();
 }
 
 void frmSearch::searchNow() {
     searchSoon_->stop();
+    searchedGeneration_ = index_.generation();
     // The same results may come again with more files read: the user's place stays.
-    const QDate current = results_->dateAt(lstResults_->currentIndex().row());
-    QList<QDate> selected;
+    const search::SearchResults::Entry current =
+        results_->entryAt(lstResults_->currentIndex().row());
+    QList<search::SearchResults::Entry> selected;
     for (const QModelIndex& row : lstResults_->selectionModel()->selectedRows())
-        selected.append(results_->dateAt(row.row()));
+        selected.append(results_->entryAt(row.row()));
     const int scrolled = lstResults_->verticalScrollBar()->value();
 
-    const QStringList terms = search::searchTerms(txtQuery_->text());
+    const QStringList terms =
+        searchTerms(txtQuery_->text()).mid(0, search::SearchResults::kMaxTerms);
     const bool sameQuery = terms == results_->terms();
     results_->show(terms, sameDay());
 
     if (sameQuery && !lstResults_->selectionModel()->hasSelection()) {
         QItemSelection rows;
-        for (const QDate date : selected) {
-            if (const int row = results_->rowOf(date); row >= 0)
+        for (const search::SearchResults::Entry& entry : selected) {
+            if (const int row = results_->rowOf(entry); row >= 0)
                 rows.select(results_->index(row), results_->index(row));
         }
         lstResults_->selectionModel()->select(rows, QItemSelectionModel::Select);
@@ -191,6 +211,9 @@ void frmSearch::showCount() {
     QString text = QStringLiteral("%1 件").arg(results_->rowCount());
     if (const QDate day = sameDay(); day.isValid())
         text = day.toString(QStringLiteral("M月d日")) + QStringLiteral("のメモ　") + text;
+    if (results_->terms().size() == search::SearchResults::kMaxTerms &&
+        searchTerms(txtQuery_->text()).size() > search::SearchResults::kMaxTerms)
+        text += QStringLiteral("　（はじめの %1 語で検索）").arg(search::SearchResults::kMaxTerms);
     if (index_.filesRead() < index_.fileCount()) {
         text += QStringLiteral("　（読み込み中 %1 / %2）")
                     .arg(index_.filesRead())
@@ -200,13 +223,12 @@ void frmSearch::showCount() {
 }
 
 void frmSearch::openResult(const QModelIndex& index) {
-    const QDate date = results_->dateAt(index.row());
-    if (!date.isValid())
+    const search::SearchResults::Entry entry = results_->entryAt(index.row());
+    if (!entry.day.isValid())
         return;
     const QPointer<frmSearch> self(this);
     guarded(this, [&] {
-        program_.form1().MonthView1().setValue(date);
-        program_.openMemo(date, results_->terms());
+        Q_EMIT openRequested(entry.day, entry.copy ? entry.name : QString(), results_->terms());
     });
     if (self && isVisible()) { // back where the user was
         raise();

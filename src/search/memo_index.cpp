@@ -1,223 +1,117 @@
 #include "search/memo_index.h"
 
-#include "memo/memo_file_name.h"
-#include "memo/memo_files.h"
-#include "search/search_folding.h"
-
-#include <QFileInfo>
-#include <QSet>
-
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace orbeta::search {
 
 namespace {
 
-bool holdsAll(const MemoIndex::Memo& memo, const QStringList& terms) {
-    return memo.state == MemoIndex::State::Read && matchFolded(memo.text.folded(), terms).matches;
-}
-
-constexpr auto newestFirst = [](const auto& a, const auto& b) {
-    return a.date > b.date;
-};
+// Below this many entries a search runs on this thread alone.
+constexpr qsizetype kEntriesForHelper = 2048;
 
 } // namespace
 
-MemoIndex::MemoIndex(QString folder, QObject* parent)
-    : QObject(parent), folder_(std::move(folder)), scanner_(new MemoScanner(folder_)) {
-    scanner_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, scanner_, &QObject::deleteLater);
-    connect(scanner_, &MemoScanner::listed, this, &MemoIndex::takeListing);
-    connect(scanner_, &MemoScanner::read, this, &MemoIndex::takeFiles);
-    connect(scanner_, &MemoScanner::finished, this, &MemoIndex::scanFinished);
-    thread_.setObjectName(QStringLiteral("memo index"));
-    thread_.start(QThread::LowPriority);
-    startScan();
+MemoIndex::MemoIndex(MemoStore& store, QObject* parent) : QObject(parent), store_(store) {
+    connect(&store_, &MemoStore::daysChanged, this, &MemoIndex::changed);
+    store_.startIndexing();
 }
 
-MemoIndex::~MemoIndex() {
-    thread_.requestInterruption();
-    thread_.quit();
-    thread_.wait();
-}
-
-void MemoIndex::refresh() {
-    if (scanning_)
-        scanAgain_ = true;
-    else
-        startScan();
-}
-
-void MemoIndex::startScan() {
-    scanning_ = true;
-    const quint64 scanId = ++lastScan_;
-    QMetaObject::invokeMethod(
-        scanner_, [scanner = scanner_, scanId] { scanner->scan(scanId); }, Qt::QueuedConnection);
-}
-
-void MemoIndex::scanFinished(quint64 scanId) {
-    filesReadHere_.removeIf([&](const auto& file) { return file.value() < scanId; });
-    daysReadHere_.removeIf([&](const auto& day) { return day.value().scan < scanId; });
-    scanning_ = false;
-    if (scanAgain_) {
-        scanAgain_ = false;
-        startScan();
-    }
-    Q_EMIT changed(); // reading has ended
-}
-
-void MemoIndex::takeListing(quint64 scanId, const QList<DayFile>& listed) {
-    QList<DayFile> wanted;
-    for (const DayFile& day : listed) {
-        if (daysReadHere_.value(day.day).scan < scanId)
-            wanted.append(day);
-    }
-    for (auto day = daysReadHere_.cbegin(); day != daysReadHere_.cend(); ++day) {
-        if (day->scan >= scanId && !day->name.isEmpty())
-            wanted.append({day.key(), day->name});
-    }
-    std::sort(wanted.begin(), wanted.end(),
-              [](const DayFile& a, const DayFile& b) { return a.day > b.day; });
-    const bool same = std::equal(wanted.cbegin(), wanted.cend(), days_.cbegin(), days_.cend(),
-                                 [this](const DayFile& a, const Day& b) {
-                                     return a.day == b.date &&
-                                            a.name == memos_[static_cast<std::size_t>(b.memo)].name;
-                                 });
-    if (same)
-        return;
-
-    std::vector<Memo> memos;
-    QHash<QString, int> memoByName;
-    std::vector<Day> days;
-    const auto memoFor = [&](const QString& name) {
-        if (const auto known = memoByName.constFind(name); known != memoByName.cend())
-            return *known;
-        const int before = memoByName_.value(name, -1);
-        memos.push_back(before >= 0 ? std::move(memos_[static_cast<std::size_t>(before)])
-                                    : Memo{name, State::Waiting, {}});
-        const int index = static_cast<int>(memos.size()) - 1;
-        memoByName.insert(name, index);
-        return index;
-    };
-    for (const DayFile& day : wanted)
-        days.push_back({day.day, memoFor(day.name)});
-    memos_ = std::move(memos);
-    memoByName_ = std::move(memoByName);
-    days_ = std::move(days);
-    filesRead_ = static_cast<int>(std::count_if(
-        memos_.cbegin(), memos_.cend(), [](const Memo& m) { return m.state != State::Waiting; }));
-    ++generation_;
-    Q_EMIT changed();
-}
-
-void MemoIndex::takeFiles(quint64 scanId, const QList<ReadFile>& files) {
-    for (const ReadFile& file : files) {
-        const int index = memoByName_.value(file.name, -1);
-        if (index >= 0 && filesReadHere_.value(file.name) < scanId)
-            take(memos_[static_cast<std::size_t>(index)], file);
-    }
-    if (!files.isEmpty()) {
-        ++generation_;
-        Q_EMIT changed();
-    }
-}
-
-void MemoIndex::take(Memo& memo, const ReadFile& file) {
-    if (memo.state == State::Waiting)
-        ++filesRead_;
-    switch (file.state) {
-    case ReadFile::State::Read:
-        memo.state = State::Read;
-        break;
-    case ReadFile::State::Unreadable:
-        memo.state = State::Unreadable;
-        break;
-    case ReadFile::State::TooLarge:
-        memo.state = State::TooLarge;
+MemoIndex::State MemoIndex::stateOf(const Entry& entry) const {
+    const MemoText* text = store_.textOf(entry.name);
+    if (!text)
+        return State::Waiting;
+    switch (text->state) {
+    case MemoText::State::Read:
+        return text->folded ? State::Read : State::Waiting;
+    case MemoText::State::TooLarge:
+        return State::TooLarge;
+    case MemoText::State::Unreadable:
+        return State::Unreadable;
+    case MemoText::State::Waiting:
         break;
     }
-    memo.text = file.text;
+    return State::Waiting;
 }
 
-int MemoIndex::memoNamed(const QString& name) {
-    if (const auto known = memoByName_.constFind(name); known != memoByName_.cend())
-        return *known;
-    memos_.push_back({name, State::Waiting, {}});
-    const int index = static_cast<int>(memos_.size()) - 1;
-    memoByName_.insert(name, index);
-    return index;
+const FoldedText* MemoIndex::textOf(const Entry& entry) const {
+    const MemoText* text = store_.textOf(entry.name);
+    return text && text->state == MemoText::State::Read ? text->folded.get() : nullptr;
 }
 
-void MemoIndex::refreshDay(QDate day) {
-    const MemoFiles files(folder_);
-    QSet<QString> readNow;
-    for (const QDate date : {day, daySharingName(day)}) {
-        if (!date.isValid())
-            continue;
-        const QString path = files.fileOf(date);
-        const QString name = path.isEmpty() ? QString() : QFileInfo(path).fileName();
-        daysReadHere_.insert(date, {name, lastScan_});
-        std::erase_if(days_, [&](const Day& d) { return d.date == date; });
-        if (name.isEmpty())
-            continue;
-        const int index = memoNamed(name);
-        if (!readNow.contains(name)) {
-            take(memos_[static_cast<std::size_t>(index)], readMemoFile(path));
-            filesReadHere_.insert(name, lastScan_);
-            readNow.insert(name);
-        }
-        const Day entry{date, index};
-        days_.insert(std::upper_bound(days_.begin(), days_.end(), entry, newestFirst), entry);
-    }
-    ++generation_;
-    Q_EMIT changed();
-    refresh();
+bool MemoIndex::holdsAll(const Entry& entry, const QStringList& terms) const {
+    const FoldedText* text = textOf(entry);
+    return text && matchFolded(text->folded(), terms).matches;
 }
 
-const MemoIndex::Memo* MemoIndex::memoOf(QDate day) const {
-    const auto found = std::lower_bound(days_.cbegin(), days_.cend(), Day{day, -1}, newestFirst);
-    if (found == days_.cend() || found->date != day)
-        return nullptr;
-    return &memos_[static_cast<std::size_t>(found->memo)];
-}
-
-QList<QDate> MemoIndex::search(const QStringList& terms, QDate sameDay) const {
-    QList<QDate> found;
-    for (const Day& day : days_) {
+QList<MemoIndex::Entry> MemoIndex::search(const QStringList& terms, QDate sameDay) const {
+    QList<Entry> candidates;
+    for (const Entry& entry : store_.days()) {
         if (sameDay.isValid() &&
-            (day.date.month() != sameDay.month() || day.date.day() != sameDay.day()))
+            (entry.day.month() != sameDay.month() || entry.day.day() != sameDay.day()))
             continue;
-        if (terms.isEmpty() || holdsAll(memos_[static_cast<std::size_t>(day.memo)], terms))
-            found.append(day.date);
+        candidates.append(entry);
     }
+    return terms.isEmpty() ? candidates : searchAmong(candidates, terms);
+}
+
+// The texts are shared out between this thread and a helper; each keeps its matches in place.
+QList<MemoIndex::Entry> MemoIndex::searchAmong(const QList<Entry>& entries,
+                                               const QStringList& terms) const {
+    if (terms.isEmpty())
+        return entries;
+    std::vector<char> holds(static_cast<std::size_t>(entries.size()), 0);
+    const auto searchPart = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i)
+            holds[static_cast<std::size_t>(i)] = holdsAll(entries.at(i), terms);
+    };
+    if (entries.size() < kEntriesForHelper || std::thread::hardware_concurrency() < 2) {
+        searchPart(0, entries.size());
+    } else {
+        const qsizetype half = entries.size() / 2;
+        std::thread helper(searchPart, half, entries.size());
+        searchPart(0, half);
+        helper.join();
+    }
+    QList<Entry> found;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (holds[static_cast<std::size_t>(i)])
+            found.append(entries.at(i));
     return found;
 }
 
-QList<QDate> MemoIndex::searchAmong(const QList<QDate>& days, const QStringList& terms) const {
-    QList<QDate> found;
-    for (const QDate day : days) {
-        const Memo* memo = memoOf(day);
-        if (memo && (terms.isEmpty() || holdsAll(*memo, terms)))
-            found.append(day);
-    }
-    return found;
+std::optional<MemoIndex::Entry> MemoIndex::memoOf(QDate day) const {
+    const QList<Entry>& days = store_.days();
+    const auto found =
+        std::lower_bound(days.cbegin(), days.cend(), day,
+                         [](const Entry& entry, QDate wanted) { return entry.day > wanted; });
+    if (found == days.cend() || found->day != day || found->copy)
+        return std::nullopt;
+    return *found;
 }
 
 qsizetype MemoIndex::memoryBytes() const {
-    qsizetype bytes =
-        qsizetype{sizeof(*this)} +
-        static_cast<qsizetype>(memos_.capacity() * sizeof(Memo) + days_.capacity() * sizeof(Day));
-    for (const Memo& memo : memos_)
-        bytes += memo.text.memoryBytes() - qsizetype{sizeof(FoldedText)} + memo.name.capacity() * 2;
-    // A hash node holds the key and the value; its table about two pointers a node.
-    bytes += memoByName_.size() * qsizetype{sizeof(QString) + sizeof(int) + 2 * sizeof(void*)};
+    qsizetype bytes = qsizetype{sizeof(*this)};
+    QSet<QString> counted; // a file two days share is one text
+    for (const Entry& entry : store_.days()) {
+        bytes += qsizetype{sizeof(Entry)} + entry.name.capacity() * 2;
+        if (const FoldedText* text = textOf(entry); text && !counted.contains(entry.name)) {
+            bytes += text->memoryBytes();
+            counted.insert(entry.name);
+        }
+    }
     return bytes;
 }
 
 qsizetype MemoIndex::textBytes() const {
     qsizetype bytes = 0;
-    for (const Memo& memo : memos_)
-        bytes += memo.text.original().size() * 2;
+    QSet<QString> counted;
+    for (const Entry& entry : store_.days())
+        if (const FoldedText* text = textOf(entry); text && !counted.contains(entry.name)) {
+            bytes += text->original().size() * 2;
+            counted.insert(entry.name);
+        }
     return bytes;
 }
 

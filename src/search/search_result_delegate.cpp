@@ -1,7 +1,6 @@
 #include "search/search_result_delegate.h"
 
-#include "calendar/japanese_holidays.h"
-#include "calendar/month_view.h"
+#include "calendar/day_kind.h"
 #include "search/search_results.h"
 
 #include <QApplication>
@@ -12,14 +11,7 @@ namespace orbeta::search {
 namespace {
 
 constexpr int kPadding = 4;
-
-QColor dateColour(QDate date, const QColor& weekday) {
-    if (date.dayOfWeek() == Qt::Sunday || !japaneseHoliday(date).isEmpty())
-        return MonthView::kSundayRed;
-    if (date.dayOfWeek() == Qt::Saturday)
-        return MonthView::kSaturdayBlue;
-    return weekday;
-}
+const QColor kCopyColour(176, 96, 0);
 
 // Draws `text` from the left of `room`, which it narrows; false once the room is used up.
 bool drawPart(QPainter& painter, QRect& room, const QString& text, const QFont& font) {
@@ -57,8 +49,12 @@ void SearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 
     painter->save();
     QRect room = option.rect.adjusted(kPadding, 0, -kPadding, 0);
-    painter->setPen(selected ? text : dateColour(date, text));
+    painter->setPen(selected ? text : dayColour(dayKindOf(date), text));
     drawPart(*painter, room, shownDate(date) + QStringLiteral("  "), option.font);
+    if (index.data(SearchResults::CopyRole).toBool()) {
+        painter->setPen(selected ? text : kCopyColour);
+        drawPart(*painter, room, kCopyMark + QStringLiteral("  "), option.font);
+    }
     painter->setPen(text);
     if (hitData.isNull()) {
         drawPart(*painter, room, shown, option.font);

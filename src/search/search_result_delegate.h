@@ -5,7 +5,8 @@
 namespace orbeta::search {
 
 // Draws a search result on one line: the date, red on Sundays and holidays and blue on
-// Saturdays as in the calendar, then the text with the hit in bold on a marker colour.
+// Saturdays as in the calendar, a mark for a sync tool's copy, then the text with the hit in
+// bold on a marker colour.
 class SearchResultDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

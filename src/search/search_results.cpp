@@ -1,5 +1,7 @@
 #include "search/search_results.h"
 
+#include "memo/memo_text.h"
+
 #include <QPoint>
 
 #include <algorithm>
@@ -54,15 +56,8 @@ std::optional<Span> hitIn(const FoldedText& text, const QStringList& terms) {
 
 ShownText shownText(QStringView memoText, const std::optional<Span>& hit) {
     if (!hit) {
-        for (QStringView line : memoText.split(u'\n')) {
-            line = line.trimmed();
-            if (line.isEmpty())
-                continue;
-            if (line.size() <= kShownCharacters)
-                return {oneLine(line), {}};
-            return {oneLine(line.first(kShownCharacters)) + u'…', {}};
-        }
-        return {QStringLiteral("（空のメモ）"), {}};
+        const QString first = firstLines(memoText, 1, kShownCharacters, MoreLines::Unmarked);
+        return {first.isEmpty() ? QStringLiteral("（空のメモ）") : oneLine(first), {}};
     }
     qsizetype lineStart = 0;
     const QStringView line = lineAround(memoText, hit->position, lineStart);
@@ -90,7 +85,8 @@ QString shownDate(QDate date) {
 SearchResults::SearchResults(const MemoIndex& index, QObject* parent)
     : QAbstractListModel(parent), index_(index) {}
 
-void SearchResults::show(const QStringList& terms, QDate sameDay) {
+void SearchResults::show(const QStringList& allTerms, QDate sameDay) {
+    const QStringList terms = allTerms.mid(0, kMaxTerms);
     // Typing on only narrows the search: the memos found before are all that can match still.
     const bool narrower =
         index_.generation() == generation_ && sameDay == sameDay_ &&
@@ -98,50 +94,47 @@ void SearchResults::show(const QStringList& terms, QDate sameDay) {
             return std::any_of(terms.cbegin(), terms.cend(),
                                [&](const QString& term) { return term.contains(before); });
         });
-    QList<QDate> dates =
-        narrower ? index_.searchAmong(dates_, terms) : index_.search(terms, sameDay);
+    QList<Entry> entries =
+        narrower ? index_.searchAmong(entries_, terms) : index_.search(terms, sameDay);
     generation_ = index_.generation();
     sameDay_ = sameDay;
     shown_.clear();
-    if (dates == dates_ && terms == terms_) {
-        if (!dates_.isEmpty())
+    if (entries == entries_ && terms == terms_) {
+        if (!entries_.isEmpty())
             Q_EMIT dataChanged(index(0), index(rowCount() - 1));
         return;
     }
     beginResetModel();
     terms_ = terms;
-    dates_ = std::move(dates);
+    entries_ = std::move(entries);
     endResetModel();
 }
 
 const ShownText& SearchResults::shownAt(int row) const {
-    const QDate date = dates_.at(row);
-    auto shown = shown_.find(date);
+    auto shown = shown_.find(row);
     if (shown != shown_.end())
         return *shown;
-    const MemoIndex::Memo* memo = index_.memoOf(date);
+    const Entry& entry = entries_.at(row);
     ShownText text;
-    if (!memo)
-        text.text = QStringLiteral("（削除されました）");
-    else if (memo->state != MemoIndex::State::Read)
-        text.text = stateText(memo->state);
+    if (const FoldedText* folded = index_.textOf(entry))
+        text = shownText(folded->original(), hitIn(*folded, terms_));
     else
-        text = shownText(memo->text.original(), hitIn(memo->text, terms_));
-    return *shown_.insert(date, std::move(text));
+        text.text = stateText(index_.stateOf(entry));
+    return *shown_.insert(row, std::move(text));
 }
 
 QString SearchResults::copiedLines(QList<int> rows) const {
     std::sort(rows.begin(), rows.end());
     QString lines;
     for (const int row : rows) {
-        lines += dates_.at(row).toString(QStringLiteral("yyyy/MM/dd")) + u'\t' + shownAt(row).text +
-                 u'\n';
+        lines +=
+            dateAt(row).toString(QStringLiteral("yyyy/MM/dd")) + u'\t' + shownAt(row).text + u'\n';
     }
     return lines;
 }
 
 int SearchResults::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(dates_.size());
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }
 
 QVariant SearchResults::data(const QModelIndex& index, int role) const {
@@ -149,7 +142,9 @@ QVariant SearchResults::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return shownDate(dateAt(index.row())) + QStringLiteral("  ") + shownAt(index.row()).text;
+        return shownDate(dateAt(index.row())) + QStringLiteral("  ") +
+               (entryAt(index.row()).copy ? kCopyMark + QStringLiteral("  ") : QString()) +
+               shownAt(index.row()).text;
     case DateRole:
         return dateAt(index.row());
     case TextRole:
@@ -158,6 +153,8 @@ QVariant SearchResults::data(const QModelIndex& index, int role) const {
         if (const auto& hit = shownAt(index.row()).hit)
             return QPoint(static_cast<int>(hit->position), static_cast<int>(hit->length));
         return {};
+    case CopyRole:
+        return entryAt(index.row()).copy;
     default:
         return {};
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "memo/text_folding.h"
 #include "search/memo_index.h"
-#include "search/search_folding.h"
 
 #include <QAbstractListModel>
 #include <QDate>
@@ -24,25 +24,35 @@ ShownText shownText(QStringView memoText, const std::optional<Span>& hit);
 // A result's date as the list shows it: "2026/12/07 (月)".
 QString shownDate(QDate date);
 
-// The results of one search over a memo index, newest first, each a day.
+// What a result of a conflict copy says it is, after its date.
+inline const QString kCopyMark = QStringLiteral("［同期のコピー］");
+
+// The results of one search over a memo index, newest first: each a day's memo, or a conflict
+// copy of it that a sync tool made.
 class SearchResults : public QAbstractListModel {
     Q_OBJECT
 public:
+    using Entry = MemoIndex::Entry;
     enum Role {
         DateRole = Qt::UserRole + 1, // QDate
         TextRole,                    // the shown text
         HitRole,                     // QPoint(start, length) of the hit in it, if any
+        CopyRole,                    // bool: a conflict copy
     };
 
     explicit SearchResults(const MemoIndex& index, QObject* parent = nullptr);
+
+    // The most words a query searches for; more are left out, so that no query costs more.
+    static constexpr qsizetype kMaxTerms = 16;
 
     // Searches the index for every term (folded); `sameDay`, when valid, keeps that month and
     // day of every year.
     void show(const QStringList& terms, QDate sameDay = {});
     const QStringList& terms() const { return terms_; }
 
-    QDate dateAt(int row) const { return dates_.value(row); }
-    int rowOf(QDate date) const { return static_cast<int>(dates_.indexOf(date)); }
+    Entry entryAt(int row) const { return entries_.value(row); }
+    QDate dateAt(int row) const { return entries_.value(row).day; }
+    int rowOf(const Entry& entry) const { return static_cast<int>(entries_.indexOf(entry)); }
 
     // The rows as plain text, one line each: the date as yyyy/MM/dd, a tab, the shown text.
     QString copiedLines(QList<int> rows) const;
@@ -56,9 +66,9 @@ private:
     const MemoIndex& index_;
     QStringList terms_;
     QDate sameDay_;
-    quint64 generation_ = 0; // of the index, when the dates were found
-    QList<QDate> dates_;
-    mutable QHash<QDate, ShownText> shown_;
+    quint64 generation_ = ~quint64{0}; // of the index, when the entries were found
+    QList<Entry> entries_;
+    mutable QHash<int, ShownText> shown_;
 };
 
 } // namespace orbeta::search

@@ -21,14 +21,17 @@ first_pid=$started_pid
 first=$(wait_window Orbeta)
 wait_settled "$first"
 
-note "its socket is for the user alone"
-socket=$(find "${TMPDIR:-/tmp}" -maxdepth 1 -type s -name "orbeta-$(id -u)-*" -newer "$work" | head -n 1)
-[ -n "$socket" ] || fail "no socket"
+note "its lock and socket are in a folder of the user's own, named after the memo folder itself"
+socket="$XDG_RUNTIME_DIR/orbeta/folder-$(stat -c %D "$work/memos")-$(printf %x "$(stat -c %i "$work/memos")").socket"
+[ -S "$socket" ] || fail "no socket $socket"
 (( (8#$(stat -c %a "$socket") & 8#077) == 0 )) || fail "socket mode $(stat -c %a "$socket")"
+(( (8#$(stat -c %a "$XDG_RUNTIME_DIR/orbeta") & 8#077) == 0 )) || fail "the folder is open to others"
+[ "$(stat -c %u "$socket")" = "$(id -u)" ] || fail "the socket is not the user's"
 
-note "second start in the same folder ends and brings the first forward"
+note "second start in the same folder, by another path, ends and brings the first forward"
+ln -s "$work/memos" "$work/link-to-memos"
 xdotool windowminimize --sync "$first"
-start_in "$work/memos/../memos"
+start_in "$work/link-to-memos"
 for _ in $(seq 100); do kill -0 "$started_pid" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$started_pid" 2>/dev/null && fail "the second start is still running"
 wait "$started_pid" || fail "the second start ended with status $?"

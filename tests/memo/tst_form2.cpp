@@ -292,7 +292,7 @@ private Q_SLOTS:
             QStringList items;
             for (QAction* item : menu->actions())
                 items << item->text();
-            QCOMPARE(items, (QStringList{"保存終了", "終了"}));
+            QCOMPARE(items, (QStringList{"保存終了", "終了", "", "以前の版(&V)..."}));
             menu->close();
         });
     }

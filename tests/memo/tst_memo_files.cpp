@@ -1,7 +1,8 @@
-#include "memo/memo_files.h"
 #include "memo/memo_notice.h"
-#include "memo/memo_summaries.h"
+#include "memo/memo_store.h"
+#include "memo/memo_text.h"
 #include "richtext/rtf_writer.h"
+#include "support/fake_clock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -23,7 +24,9 @@ class TestMemoFiles : public QObject {
     Q_OBJECT
 
     QTemporaryDir folder_;
-    MemoFiles files_{folder_.path()};
+    FakeClock clock_{QDateTime(QDate(2024, 3, 1), QTime(9, 0))};
+    std::unique_ptr<MemoStore> store_;
+    const MemoFiles& files() const { return store_->files(); }
 
     void write(const QString& name, const QByteArray& bytes) {
         QFile file(folder_.filePath(name));
@@ -36,7 +39,9 @@ class TestMemoFiles : public QObject {
     }
 
 private Q_SLOTS:
+    void init() { store_ = std::make_unique<MemoStore>(folder_.path(), clock_); }
     void cleanup() {
+        store_.reset();
         QDir dir(folder_.path());
         dir.removeRecursively();
         QDir().mkpath(folder_.path());
@@ -44,7 +49,7 @@ private Q_SLOTS:
 
     void missingMemoIsEmpty() {
         QTextDocument document;
-        QCOMPARE(files_.load(QDate(1999, 3, 27), document).found, MemoFiles::Found::Nothing);
+        QCOMPARE(files().open(QDate(1999, 3, 27), document).found, MemoFiles::Found::Nothing);
         QVERIFY(document.isEmpty());
     }
 
@@ -54,13 +59,13 @@ private Q_SLOTS:
         bold.setFontWeight(QFont::Bold);
         QTextCursor(&document).insertText("歯医者 15:30", bold);
         write("1999327.rtf", "{\\rtf1 old memo\\par}");
-        const MemoFiles::Saved saved = files_.save(QDate(1999, 3, 27), document);
+        const MemoFiles::Saved saved = files().save(QDate(1999, 3, 27), document);
         QVERIFY2(saved.ok, qPrintable(saved.error));
         QCOMPARE(saved.fileName, folder_.filePath("1999327.rtf"));
         QCOMPARE(QDir(folder_.path()).entryList(QDir::Files), QStringList{"1999327.rtf"});
 
         QTextDocument back;
-        QCOMPARE(files_.load(QDate(1999, 3, 27), back).found, MemoFiles::Found::Rtf);
+        QCOMPARE(files().open(QDate(1999, 3, 27), back).found, MemoFiles::Found::Rtf);
         QCOMPARE(back.toPlainText(), QString("歯医者 15:30"));
         QCOMPARE(back.firstBlock().begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
     }
@@ -70,12 +75,12 @@ private Q_SLOTS:
         QTextCursor(&january).insertText("1月12日");
         QTextDocument november;
         QTextCursor(&november).insertText("11月2日");
-        QVERIFY(files_.save(QDate(1999, 1, 12), january).ok);
-        QVERIFY(files_.save(QDate(1999, 11, 2), november).ok);
+        QVERIFY(files().save(QDate(1999, 1, 12), january).ok);
+        QVERIFY(files().save(QDate(1999, 11, 2), november).ok);
         QTextDocument back;
-        files_.load(QDate(1999, 1, 12), back);
+        files().open(QDate(1999, 1, 12), back);
         QCOMPARE(back.toPlainText(), QString("1月12日"));
-        files_.load(QDate(1999, 11, 2), back);
+        files().open(QDate(1999, 11, 2), back);
         QCOMPARE(back.toPlainText(), QString("11月2日"));
         QVERIFY(!QFile::exists(folder_.filePath("1999112.rtf")));
     }
@@ -83,14 +88,14 @@ private Q_SLOTS:
     void memosUnderTheSharedOldNameAreStillFound() {
         write("1999112.rtf", "{\\rtf1 stored long ago\\par}");
         QTextDocument document;
-        QCOMPARE(files_.load(QDate(1999, 1, 12), document).found, MemoFiles::Found::Rtf);
+        QCOMPARE(files().open(QDate(1999, 1, 12), document).found, MemoFiles::Found::Rtf);
         QCOMPARE(document.toPlainText(), QString("stored long ago"));
-        QCOMPARE(files_.load(QDate(1999, 11, 2), document).found, MemoFiles::Found::Rtf);
+        QCOMPARE(files().open(QDate(1999, 11, 2), document).found, MemoFiles::Found::Rtf);
         // Once saved, the day's own file comes first.
         QTextCursor(&document).insertText("new ");
-        QVERIFY(files_.save(QDate(1999, 11, 2), document).ok);
+        QVERIFY(files().save(QDate(1999, 11, 2), document).ok);
         QCOMPARE(read("1999112.rtf"), QByteArray("{\\rtf1 stored long ago\\par}"));
-        files_.load(QDate(1999, 11, 2), document);
+        files().open(QDate(1999, 11, 2), document);
         QCOMPARE(document.toPlainText(), QString("new stored long ago"));
     }
 
@@ -111,7 +116,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         write("2024101.rtf", bytes);
         QTextDocument document;
-        QCOMPARE(files_.load(QDate(2024, 10, 1), document).found, MemoFiles::Found::PlainText);
+        QCOMPARE(files().open(QDate(2024, 10, 1), document).found, MemoFiles::Found::PlainText);
         QCOMPARE(document.toPlainText(), text);
         QVERIFY(!document.isUndoAvailable());
     }
@@ -119,7 +124,7 @@ private Q_SLOTS:
     void unreadableFileGivesAnEmptyMemoThatMayNotReplaceIt() {
         QVERIFY(QDir(folder_.path()).mkdir("2024315.rtf"));
         QTextDocument document;
-        const MemoFiles::Loaded loaded = files_.load(QDate(2024, 3, 15), document);
+        const MemoFiles::Opened loaded = files().open(QDate(2024, 3, 15), document);
         QCOMPARE(loaded.found, MemoFiles::Found::Unreadable);
         QCOMPARE(loaded.reason, QString("同じ名前のフォルダーがあります"));
         QVERIFY(!loaded.mayBeReplaced());
@@ -136,7 +141,7 @@ private Q_SLOTS:
                                                           QFile::ExeOther));
         const auto loadAs = [this] {
             QTextDocument document;
-            const MemoFiles::Loaded loaded = files_.load(QDate(2024, 3, 16), document);
+            const MemoFiles::Opened loaded = files().open(QDate(2024, 3, 16), document);
             return loaded.found == MemoFiles::Found::Unreadable &&
                    loaded.reason == QString("このファイルまたはフォルダーを使う権限がありません") &&
                    document.isEmpty();
@@ -161,10 +166,10 @@ private Q_SLOTS:
         write("2024317.rtf", damaged);
         write("2024317.rtf.bak", "an older backup");
         QTextDocument document;
-        const MemoFiles::Loaded loaded = files_.load(QDate(2024, 3, 17), document);
+        MemoFiles::Opened loaded = files().open(QDate(2024, 3, 17), document);
         QCOMPARE(loaded.found, MemoFiles::Found::Damaged);
         QCOMPARE(document.toPlainText(), QString("half a memo"));
-        const MemoFiles::Saved saved = files_.save(QDate(2024, 3, 17), document, &loaded);
+        const MemoFiles::Saved saved = files().save(QDate(2024, 3, 17), document, &loaded);
         QVERIFY2(saved.ok, qPrintable(saved.error));
         QCOMPARE(saved.backup, folder_.filePath("2024317.rtf.1.bak"));
         QCOMPARE(read("2024317.rtf.1.bak"), damaged);
@@ -176,23 +181,23 @@ private Q_SLOTS:
         const QDate day(2024, 3, 18);
         write("2024318.rtf", "{\\rtf1 mine\\par}");
         QTextDocument document;
-        const MemoFiles::Loaded loaded = files_.load(day, document);
-        QVERIFY(!files_.changedSince(day, loaded));
+        const MemoFiles::Opened loaded = files().open(day, document);
+        QVERIFY(!files().changedSince(day, loaded));
         QFile touched(folder_.filePath("2024318.rtf"));
         QVERIFY(touched.open(QIODevice::ReadWrite));
         QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addDays(1),
                                     QFileDevice::FileModificationTime));
         touched.close();
-        QVERIFY(!files_.changedSince(day, loaded)); // the same content
+        QVERIFY(!files().changedSince(day, loaded)); // the same content
         write("2024318.rtf", "{\\rtf1 theirs\\par}");
-        QVERIFY(files_.changedSince(day, loaded));
+        QVERIFY(files().changedSince(day, loaded));
         QVERIFY(QFile::remove(folder_.filePath("2024318.rtf")));
-        QVERIFY(files_.changedSince(day, loaded));
+        QVERIFY(files().changedSince(day, loaded));
 
-        const MemoFiles::Loaded empty = files_.load(QDate(2024, 3, 19), document);
-        QVERIFY(!files_.changedSince(QDate(2024, 3, 19), empty));
+        const MemoFiles::Opened empty = files().open(QDate(2024, 3, 19), document);
+        QVERIFY(!files().changedSince(QDate(2024, 3, 19), empty));
         write("2024319.rtf", "{\\rtf1 appeared\\par}");
-        QVERIFY(files_.changedSince(QDate(2024, 3, 19), empty));
+        QVERIFY(files().changedSince(QDate(2024, 3, 19), empty));
     }
 
     // Larger files are not read (a sparse one: nothing is written), longer memos not shown.
@@ -202,13 +207,13 @@ private Q_SLOTS:
         QVERIFY(sparse.resize(MemoFiles::kMaxReadBytes + 1));
         sparse.close();
         QTextDocument document;
-        MemoFiles::Loaded loaded = files_.load(QDate(2024, 3, 20), document);
+        MemoFiles::Opened loaded = files().open(QDate(2024, 3, 20), document);
         QCOMPARE(loaded.found, MemoFiles::Found::TooLarge);
         QCOMPARE(loaded.size, MemoFiles::kMaxReadBytes + 1);
         QVERIFY(!loaded.mayBeReplaced());
 
         write("2024321.rtf", QByteArray(MemoFiles::kMaxEditableCharacters, 'x'));
-        loaded = files_.load(QDate(2024, 3, 21), document);
+        loaded = files().open(QDate(2024, 3, 21), document);
         QCOMPARE(loaded.found, MemoFiles::Found::TooLarge);
         QVERIFY(document.isEmpty());
     }
@@ -216,12 +221,12 @@ private Q_SLOTS:
     void fileThatAnotherDaySharesIsTold() {
         write("2020112.rtf", "{\\rtf1 whose?\\par}");
         QTextDocument document;
-        const MemoFiles::Loaded loaded = files_.load(QDate(2020, 1, 12), document);
+        const MemoFiles::Opened loaded = files().open(QDate(2020, 1, 12), document);
         QCOMPARE(loaded.sharedWith, std::optional(QDate(2020, 11, 2)));
-        QCOMPARE(memoNotice(loaded, QDate(2020, 1, 12), QString()),
+        QCOMPARE(memoNotice(loaded, store_->folder()),
                  QString("このメモは 2020/01/12 と 2020/11/02 が共有していた 2020112.rtf "
                          "から読み込みました"));
-        QCOMPARE(files_.load(QDate(2020, 11, 2), document).sharedWith,
+        QCOMPARE(files().open(QDate(2020, 11, 2), document).sharedWith,
                  std::optional(QDate(2020, 1, 12)));
     }
 
@@ -233,7 +238,7 @@ private Q_SLOTS:
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
             QSKIP("mounting a small file system needs root; CI runs as root");
         const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
-        MemoFiles full(disk);
+        const MemoStore full(disk, clock_);
         QFile old(disk + "/2024322.rtf");
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("{\\rtf1 x}");
@@ -246,7 +251,7 @@ private Q_SLOTS:
         for (const int characters : {10, 14500, 300000}) {
             QTextDocument document;
             QTextCursor(&document).insertText(QString(characters, QChar(u'あ')));
-            const MemoFiles::Saved saved = full.save(QDate(2024, 3, 22), document);
+            const MemoFiles::Saved saved = full.files().save(QDate(2024, 3, 22), document);
             QVERIFY(!saved.ok);
             QCOMPARE(saved.error, QString("ディスクの空き容量が足りません"));
             QCOMPARE(QFileInfo(disk + "/2024322.rtf").size(), qint64(9));
@@ -258,7 +263,7 @@ private Q_SLOTS:
         QVERIFY(QDir(folder_.path()).mkdir("2024315.rtf"));
         QTextDocument document;
         QTextCursor(&document).insertText("must not be lost");
-        const MemoFiles::Saved saved = files_.save(QDate(2024, 3, 15), document);
+        const MemoFiles::Saved saved = files().save(QDate(2024, 3, 15), document);
         QVERIFY(!saved.ok);
         QVERIFY(!saved.error.isEmpty());
         QCOMPARE(saved.fileName, folder_.filePath("2024315.rtf"));
@@ -267,18 +272,18 @@ private Q_SLOTS:
     }
 
     void saveToAMissingFolderFails() {
-        MemoFiles elsewhere(folder_.filePath("not/there"));
+        const MemoStore elsewhere(folder_.filePath("not/there"), clock_);
         QTextDocument document;
-        QVERIFY(!elsewhere.save(QDate(2024, 1, 1), document).ok);
+        QVERIFY(!elsewhere.files().save(QDate(2024, 1, 1), document).ok);
         QVERIFY(!QDir(folder_.filePath("not")).exists());
     }
 
     void emptyMemoIsStillAnRtfDocument() {
         QTextDocument document;
-        QVERIFY(files_.save(QDate(2024, 2, 29), document).ok);
+        QVERIFY(files().save(QDate(2024, 2, 29), document).ok);
         QVERIFY(read("2024229.rtf").startsWith("{\\rtf1"));
         QTextDocument back;
-        QCOMPARE(files_.load(QDate(2024, 2, 29), back).found, MemoFiles::Found::Rtf);
+        QCOMPARE(files().open(QDate(2024, 2, 29), back).found, MemoFiles::Found::Rtf);
         QVERIFY(back.isEmpty());
     }
 
@@ -292,23 +297,35 @@ private Q_SLOTS:
         write("202413.rtf", QByteArray(3, '\xff')); // not RTF: its text
         write("202414.rtf", "{\\rtf1\\ansi\\ansicpg932 <b>\\'93\\'fa\\'96\\'7b\\line x\\par\\par"
                             "  second\\par 3\\par 4\\par 5\\par}");
-        MemoSummaries summaries(files_);
-        const QHash<int, MemoSummary> january = summaries.month(2024, 1);
+        const auto month = [this](int year, int month) {
+            const auto readingEnded = [this] {
+                return !store_->reading();
+            };
+            QTest::qWaitFor(readingEnded);
+            store_->month(year, month); // what is not read yet is read now
+            QTest::qWaitFor(readingEnded);
+            return store_->month(year, month);
+        };
+        store_ = std::make_unique<MemoStore>(folder_.path(), clock_);
+        QHash<int, MemoStore::DaySummary> january;
+        january = month(2024, 1);
         QCOMPARE(january.keys().size(), 4);
-        QVERIFY(!january[10].hasText);
+        QVERIFY(!january[10].saysSomething);
         QCOMPARE(january[11].firstLines, QStringLiteral("shared"));
-        QVERIFY(january[3].hasText);
+        QVERIFY(january[3].saysSomething);
         QCOMPARE(january[4].firstLines, QStringLiteral("<b>日本\nx\nsecond\n3…"));
-        const QHash<int, MemoSummary> november = summaries.month(2024, 11);
+        const QHash<int, MemoStore::DaySummary> november = month(2024, 11);
         QCOMPARE(november.keys().size(), 2);
         QCOMPARE(november[1].firstLines, QStringLiteral("shared"));
-        QVERIFY(november[2].hasText); // a picture says something
-        QVERIFY(summaries.month(2024, 2).isEmpty());
+        QVERIFY(november[2].saysSomething); // a picture says something
+        QVERIFY(month(2024, 2).isEmpty());
 
         // Read again when changed, whatever the size.
         write("2024111.rtf", "{\\rtf1 SHARED\\par}");
-        QCOMPARE(summaries.month(2024, 1)[11].firstLines, QStringLiteral("SHARED"));
-        QCOMPARE(firstLinesOf(QString(200, u'あ')), QString(80, u'あ') + u'…');
+        QTRY_COMPARE(store_->month(2024, 1)[11].firstLines, QStringLiteral("SHARED"));
+        QCOMPARE(
+            firstLines(QString(200, u'あ'), MemoText::kPreviewLines, MemoText::kPreviewCharacters),
+            QString(80, u'あ') + u'…');
     }
 };
 

@@ -1,6 +1,7 @@
-#include "memo/memo_files.h"
+#include "memo/memo_store.h"
+#include "memo/text_folding.h"
 #include "search/memo_index.h"
-#include "search/search_folding.h"
+#include "support/fake_clock.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -14,7 +15,10 @@ using namespace orbeta::search;
 namespace {
 
 QList<QDate> found(const MemoIndex& index, const QString& query, QDate sameDay = {}) {
-    return index.search(searchTerms(query), sameDay);
+    QList<QDate> days;
+    for (const MemoIndex::Entry& entry : index.search(searchTerms(query), sameDay))
+        days << entry.day;
+    return days;
 }
 
 } // namespace
@@ -23,6 +27,7 @@ class TestMemoIndex : public QObject {
     Q_OBJECT
 
     QTemporaryDir folder_;
+    FakeClock clock_{QDateTime(QDate(2026, 12, 8), QTime(9, 0))};
 
     void write(const QString& name, const QByteArray& bytes) {
         QFile file(folder_.filePath(name));
@@ -53,7 +58,8 @@ private Q_SLOTS:
         write("notes.rtf", "{\\rtf1 shared}");
         write("1999327.txt", "{\\rtf1 shared}");
 
-        MemoIndex index(folder_.path());
+        MemoStore store(folder_.path(), clock_);
+        MemoIndex index(store);
         waitForReading(index);
         QCOMPARE(found(index, u"かいぎ 朝"_qs), QList<QDate>{});
         QCOMPARE(found(index, u"会議 MORNING"_qs), QList<QDate>{QDate(1999, 3, 27)});
@@ -75,16 +81,18 @@ private Q_SLOTS:
     void followsChangesFromOtherPrograms() {
         write("1999327.rtf", "{\\rtf1 apple}");
         write("1999328.rtf", "{\\rtf1 banana}");
-        MemoIndex index(folder_.path());
+        MemoStore store(folder_.path(), clock_);
+        MemoIndex index(store);
         waitForReading(index);
         QCOMPARE(found(index, u"apple"_qs), QList<QDate>{QDate(1999, 3, 27)});
 
         write("1999327.rtf", "{\\rtf1 cherry}");
         QVERIFY(QFile::remove(folder_.filePath("1999328.rtf")));
         write("1999329.rtf", "{\\rtf1 apple pie}");
-        QSignalSpy changed(&index, &MemoIndex::changed);
+        // Seen as it happens, or at the next look.
         index.refresh();
-        QTRY_VERIFY(!changed.isEmpty() && !index.reading());
+        QTRY_VERIFY(!index.memoOf(QDate(1999, 3, 28)) && !index.reading());
+        QTRY_COMPARE(found(index, u"cherry"_qs), QList<QDate>{QDate(1999, 3, 27)});
         QCOMPARE(found(index, u"apple"_qs), QList<QDate>{QDate(1999, 3, 29)});
         QCOMPARE(found(index, u"cherry"_qs), QList<QDate>{QDate(1999, 3, 27)});
         QCOMPARE(found(index, u"banana"_qs), QList<QDate>{});
@@ -96,20 +104,21 @@ private Q_SLOTS:
     void aMemoSavedInTheProgramIsFoundAtOnce() {
         for (int day = 1; day <= 28; ++day)
             write(QStringLiteral("19992%1.rtf").arg(day), "{\\rtf1 february}");
-        MemoIndex index(folder_.path());
+        MemoStore store(folder_.path(), clock_);
+        MemoIndex index(store);
         QTextDocument document;
         document.setPlainText(u"新しいメモ"_qs);
         const QDate day(1999, 3, 27);
-        QVERIFY(MemoFiles(folder_.path()).save(day, document).ok);
-        index.refreshDay(day);
+        MemoFiles::Opened opened = store.open(day, document);
+        document.setPlainText(u"新しいメモ"_qs);
+        QVERIFY(store.save(day, document, opened).ok);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{day});
         waitForReading(index);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{day});
         QCOMPARE(found(index, u"february"_qs).size(), 28);
 
         document.setPlainText(u"書き直した"_qs);
-        QVERIFY(MemoFiles(folder_.path()).save(day, document).ok);
-        index.refreshDay(day);
+        QVERIFY(store.save(day, document, opened).ok);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{});
         QCOMPARE(found(index, u"書き直し"_qs), QList<QDate>{day});
     }

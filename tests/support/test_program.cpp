@@ -12,7 +12,7 @@ orbeta::Services testServices(const TestProgram& test) {
     orbeta::Services services;
     services.positions = std::make_unique<orbeta::PositionStore>(test.settingsFile());
     QDir().mkpath(test.memoFolder());
-    services.memoFiles = orbeta::MemoFiles(test.memoFolder());
+    services.memoFolder = test.memoFolder();
     return services;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/program.h"
+#include "program/program.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "search/search_folding.h"
+#include "memo/text_folding.h"
 
 #include <algorithm>
 #include <bitset>
 #include <memory>
 
-namespace orbeta::search {
+namespace orbeta {
 
 namespace {
 
@@ -292,4 +292,4 @@ std::optional<Span> firstHit(QStringView text, const QStringList& terms) {
     return foldedText.originalSpan(*match.first);
 }
 
-} // namespace orbeta::search
+} // namespace orbeta

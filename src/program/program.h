@@ -7,9 +7,9 @@
 #include "app/clock.h"
 #include "app/position_store.h"
 #include "app/window_instance.h"
-#include "memo/memo_files.h"
 
 #include <QDate>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -18,6 +18,7 @@ namespace orbeta {
 
 class Form1;
 class Form2;
+class MemoStore;
 class SingleInstance;
 class frmAbout;
 class frmSearch;
@@ -26,29 +27,35 @@ namespace search {
 class MemoIndex;
 }
 
-// What the windows share: where positions are remembered, where the time comes from, where the
-// memos are kept, and how the system information program is found and started.
+// What the program is made of besides its windows: where positions are remembered, where the
+// time comes from, where the memos are kept, and how the system information program is found
+// and started. Tests put their own in place of any of them.
 struct Services {
     std::unique_ptr<PositionStore> positions = std::make_unique<PositionStore>();
     std::unique_ptr<Clock> clock = std::make_unique<SystemClock>();
-    MemoFiles memoFiles;
+    QString memoFolder = QStringLiteral(".");     // the working folder
     std::unique_ptr<registry::Registry> registry; // the system's, made when first needed
     std::unique_ptr<CodePage> codePage = userCodePage();
     std::unique_ptr<FileProbe> files = std::make_unique<FileProbe>();
     std::unique_ptr<ProgramStarter> starter = std::make_unique<ProgramStarter>();
 };
 
-// One run of the program: its services and the single instance of each window class. Every
-// window reaches the others through it.
+// One run of the program: its services, the memo store, and the single instance of each window
+// class. The windows know nothing of each other; what one asks for, the program does with the
+// others.
 class Program {
 public:
     explicit Program(Services services = {});
     ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
 
     // Loads and shows the calendar window.
     void Start();
-    // Starts unless a program already runs for the memo folder (the working folder); that one
-    // is asked to come forward instead, and the result is false.
+    // Starts unless a program already runs for the memo folder: that one is asked to come
+    // forward instead, or, where it does not answer, the user is told; the result is then
+    // false. Ends without the user's choice (signals, the end of the session) keep unsaved memo
+    // text from now on.
     bool StartUnlessRunning();
     // Shows the calendar, or the window open over it, in front of the others.
     void ComeForward();
@@ -64,29 +71,33 @@ public:
     frmSearch& search();
     const WindowInstance<frmSearch>& searchInstance() const { return search_; }
 
-    // Opens the day's memo over the calendar, as double-clicking the day does, with the first
-    // place where any of the (folded) search terms occurs selected. While a memo is open, that
-    // one comes forward instead.
-    void openMemo(QDate date, const QStringList& searchTerms = {});
+    // Opens a day's memo over the calendar, as double-clicking the day does, with the first
+    // place where any of the (folded) search terms occurs selected, or with the sync tool's copy
+    // `copy` shown. While a memo is open, that one comes forward instead.
+    void openMemo(QDate day, const QString& copy = {}, const QStringList& searchTerms = {});
     void showAbout();
     void showSearch();
+    // Keeps the text of an open memo that is not saved, for an end the user did not choose.
+    void keepUnsavedText();
 
+    MemoStore& memoStore() { return *store_; }
     // The text of every memo, for searching; the folder is first read when this is first asked
     // for.
     search::MemoIndex& memoIndex();
 
     PositionStore& positions() { return *services_.positions; }
     const Clock& clock() const { return *services_.clock; }
-    const MemoFiles& memoFiles() const { return services_.memoFiles; }
     registry::Registry& registry();
-    const CodePage& codePage() const { return *services_.codePage; }
-    const FileProbe& files() const { return *services_.files; }
-    ProgramStarter& starter() { return *services_.starter; }
 
 private:
+    Form1* makeCalendar();
+    frmSearch* makeSearch();
+    void keepTextWhenEndedUnasked();
+
     Services services_;
-    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<MemoStore> store_;
     std::unique_ptr<search::MemoIndex> memoIndex_; // outlives the windows that show it
+    std::unique_ptr<SingleInstance> instance_;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace orbeta::search {
+namespace orbeta {
 
 // Text as searches compare it: NFKC-normalised, case-folded, katakana as hiragana. "ＡＢＣ" and
 // "abc" fold alike, as do "ｶﾀｶﾅ", "カタカナ" and "かたかな", and "㈱" and "(株)".
@@ -67,4 +67,4 @@ Match matchFolded(QStringView foldedText, const QStringList& terms);
 // The first occurrence of any of the terms in the original text, in its own positions.
 std::optional<Span> firstHit(QStringView text, const QStringList& terms);
 
-} // namespace orbeta::search
+} // namespace orbeta

@@ -1,9 +1,9 @@
-#include "search/search_folding.h"
+#include "memo/text_folding.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace orbeta::search;
+using namespace orbeta;
 
 class TestSearchFolding : public QObject {
     Q_OBJECT
@@ -93,4 +93,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestSearchFolding)
-#include "tst_search_folding.moc"
+#include "tst_text_folding.moc"

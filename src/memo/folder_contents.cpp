@@ -1,0 +1,109 @@
+#include "memo/folder_contents.h"
+
+#include "memo/conflict_copies.h"
+#include "memo/memo_recovery.h"
+
+#include <algorithm>
+
+namespace orbeta {
+
+FolderContents::FolderContents(const QStringList& names) {
+    for (const QString& name : names) {
+        if (!kept(name))
+            continue;
+        present_.insert(name);
+        if (!daysReadFrom(name).isEmpty()) {
+            memoNames_.insert(name);
+        } else if (const std::optional<ConflictCopy> copy = conflictCopyOf(name)) {
+            copyNames_.insert(name);
+            for (const QDate day : copy->days)
+                copiesOfDay_[day] << name;
+        }
+    }
+    for (const DayFile& day : memoDaysOf(memoNames_))
+        memoOfDay_.insert(day.day, day.name);
+    for (QStringList& copies : copiesOfDay_)
+        std::sort(copies.begin(), copies.end());
+}
+
+bool FolderContents::kept(const QString& name) {
+    return name.endsWith(QLatin1String(".rtf")) &&
+           (!daysReadFrom(name).isEmpty() || conflictCopyOf(name) || recoveryFileOf(name));
+}
+
+QList<QDate> FolderContents::daysOf(const QString& name) {
+    if (const std::optional<ConflictCopy> copy = conflictCopyOf(name))
+        return copy->days;
+    return daysReadFrom(name);
+}
+
+bool FolderContents::update(const QString& name, bool there) {
+    if (there == present_.contains(name) || !kept(name))
+        return false;
+    if (there)
+        present_.insert(name);
+    else
+        present_.remove(name);
+    if (!daysReadFrom(name).isEmpty()) {
+        if (there)
+            memoNames_.insert(name);
+        else
+            memoNames_.remove(name);
+        placeMemosOf(daysReadFrom(name));
+    } else if (const std::optional<ConflictCopy> copy = conflictCopyOf(name)) {
+        for (const QDate day : copy->days) {
+            QStringList& copies = copiesOfDay_[day];
+            if (there) {
+                copies.insert(std::lower_bound(copies.begin(), copies.end(), name), name);
+            } else {
+                copies.removeAll(name);
+                if (copies.isEmpty())
+                    copiesOfDay_.remove(day);
+            }
+        }
+        if (there)
+            copyNames_.insert(name);
+        else
+            copyNames_.remove(name);
+    }
+    return true;
+}
+
+QSet<QString> FolderContents::textFiles() const {
+    QSet<QString> files = copyNames_;
+    for (const QString& memo : memoOfDay_)
+        files.insert(memo);
+    return files;
+}
+
+// Each day's memo is the first of its names that is there.
+void FolderContents::placeMemosOf(const QList<QDate>& days) {
+    for (const QDate day : days) {
+        memoOfDay_.remove(day);
+        for (const QString& name : memoReadNames(day)) {
+            if (memoNames_.contains(name)) {
+                memoOfDay_.insert(day, name);
+                break;
+            }
+        }
+    }
+}
+
+QList<FolderContents::DayMemo> FolderContents::days() const {
+    QList<QDate> dates = memoOfDay_.keys();
+    for (auto copies = copiesOfDay_.cbegin(); copies != copiesOfDay_.cend(); ++copies)
+        if (!memoOfDay_.contains(copies.key()))
+            dates << copies.key();
+    std::sort(dates.begin(), dates.end(), std::greater<>());
+    QList<DayMemo> days;
+    days.reserve(dates.size());
+    for (const QDate date : std::as_const(dates)) {
+        if (const auto memo = memoOfDay_.constFind(date); memo != memoOfDay_.cend())
+            days.append({date, *memo, false});
+        for (const QString& copy : copiesOfDay_.value(date))
+            days.append({date, copy, true});
+    }
+    return days;
+}
+
+} // namespace orbeta

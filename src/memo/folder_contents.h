@@ -1,0 +1,58 @@
+#pragma once
+
+#include "memo/memo_file_name.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace orbeta {
+
+// What the names in a memo folder stand for: the memo file of each day, the conflict copies of
+// each day's memo, and the recovery files; other names are left out. Made whole from a listing
+// (off the window thread: a folder may hold a century of memos), then kept up to date name by
+// name.
+class FolderContents {
+public:
+    FolderContents() = default;
+    explicit FolderContents(const QStringList& names);
+
+    // A name came (`there`) or went; false when nothing changed for it.
+    bool update(const QString& name, bool there);
+
+    bool contains(const QString& name) const { return present_.contains(name); }
+    const QSet<QString>& names() const { return present_; }
+    QString memoOf(QDate day) const { return memoOfDay_.value(day); }
+    QStringList copiesOf(QDate day) const { return copiesOfDay_.value(day); }
+    // The memo files and conflict copies: the files that have a text.
+    QSet<QString> textFiles() const;
+    // The days that a file is of: a memo's, or those of the memo a copy is of.
+    static QList<QDate> daysOf(const QString& name);
+
+    // A memo file or a conflict copy under its day.
+    struct DayMemo {
+        QDate day;
+        QString name;
+        bool copy = false;
+        bool operator==(const DayMemo&) const = default;
+    };
+    // Newest day first; on a day, its memo before its copies.
+    QList<DayMemo> days() const;
+
+    // Whether a name is one the contents keep: a memo file, a conflict copy, a recovery file.
+    static bool kept(const QString& name);
+
+private:
+    void placeMemosOf(const QList<QDate>& days);
+
+    QSet<QString> present_;
+    QSet<QString> memoNames_;
+    QSet<QString> copyNames_;
+    QHash<QDate, QString> memoOfDay_;
+    QHash<QDate, QStringList> copiesOfDay_;
+};
+
+} // namespace orbeta

@@ -1,0 +1,32 @@
+#include "memo/memo_recovery.h"
+
+#include <QRegularExpression>
+
+namespace orbeta {
+
+namespace {
+
+const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+
+} // namespace
+
+QString recoveryFileName(const QString& memoName, const QDateTime& at, int sequence) {
+    QString stem = memoName;
+    if (stem.endsWith(QLatin1String(".rtf")))
+        stem.chop(4);
+    return stem + QStringLiteral(".recovered-") + at.toString(kStampFormat) +
+           (sequence > 0 ? QStringLiteral("-%1").arg(sequence) : QString()) +
+           QStringLiteral(".rtf");
+}
+
+std::optional<RecoveryFile> recoveryFileOf(const QString& fileName) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{6,8})\\.recovered-(\\d{8}-\\d{6})(?:-\\d{1,6})?\\.rtf$"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return RecoveryFile{fileName, match.captured(1) + QStringLiteral(".rtf"),
+                        QDateTime::fromString(match.captured(2), kStampFormat)};
+}
+
+} // namespace orbeta

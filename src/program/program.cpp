@@ -1,0 +1,221 @@
+#include "program/program.h"
+
+#include "about/frm_about.h"
+#include "app/single_instance.h"
+#include "app/unchosen_end.h"
+#include "calendar/form1.h"
+#include "calendar/month_view.h"
+#include "memo/form2.h"
+#include "memo/memo_store.h"
+#include "memo/rich_text_box.h"
+#include "memo/text_folding.h"
+#include "richtext/rtf_writer.h"
+#include "search/frm_search.h"
+#include "search/memo_index.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace orbeta {
+
+namespace {
+
+// The program whose unsaved memo text is kept should the program be ended from outside the
+// event loop (the window system's connection lost, which ends it at once).
+Program* programToKeep = nullptr;
+
+void keepTextAtExit() {
+    if (programToKeep)
+        programToKeep->keepUnsavedText();
+}
+
+void say(const char* name, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, QStringLiteral("Orbeta"), text, QMessageBox::Ok);
+    box.setObjectName(QString::fromLatin1(name));
+    box.exec();
+}
+
+} // namespace
+
+Program::Program(Services services)
+    : services_(std::move(services)),
+      store_(std::make_unique<MemoStore>(services_.memoFolder, *services_.clock)),
+      form1_([this] { return makeCalendar(); }),
+      form2_([this] { return new Form2(*services_.positions, *store_); }), about_([this] {
+          return new frmAbout(
+              SysInfoServices{[this]() -> registry::Registry& { return registry(); },
+                              *services_.codePage, *services_.files, *services_.starter});
+      }),
+      search_([this] { return makeSearch(); }) {}
+
+Program::~Program() {
+    if (programToKeep == this)
+        programToKeep = nullptr;
+}
+
+Form1* Program::makeCalendar() {
+    auto* calendar = new Form1(*services_.clock, *services_.positions, *store_);
+    QObject::connect(calendar, &Form1::memoRequested, calendar,
+                     [this](QDate day) { openMemo(day); });
+    QObject::connect(calendar, &Form1::searchRequested, calendar, [this] { showSearch(); });
+    QObject::connect(calendar, &Form1::aboutRequested, calendar, [this] { showAbout(); });
+    QObject::connect(calendar, &Form1::endRequested, calendar, [this] { End(); });
+    QObject::connect(calendar, &Form1::unloading, calendar, [this] {
+        if (frmSearch* search = search_.ifLoaded())
+            search->Unload(); // remembers where it was, before it goes with the calendar
+    });
+    QObject::connect(&calendar->MonthView1(), &MonthView::selectionChanged, calendar, [this] {
+        if (frmSearch* search = search_.ifLoaded())
+            search->setCalendarDay(form1().MonthView1().selectedDate());
+    });
+    return calendar;
+}
+
+frmSearch* Program::makeSearch() {
+    auto* search = new frmSearch(*services_.positions, memoIndex(), form1());
+    search->setCalendarDay(form1().MonthView1().selectedDate());
+    QObject::connect(search, &frmSearch::openRequested, search,
+                     [this](QDate day, const QString& copy, const QStringList& terms) {
+                         form1().MonthView1().setValue(day);
+                         openMemo(day, copy, terms);
+                     });
+    return search;
+}
+
+Form1& Program::form1() {
+    return form1_.touch();
+}
+
+Form2& Program::form2() {
+    return form2_.touch();
+}
+
+frmAbout& Program::about() {
+    return about_.touch();
+}
+
+frmSearch& Program::search() {
+    return search_.touch();
+}
+
+search::MemoIndex& Program::memoIndex() {
+    if (!memoIndex_)
+        memoIndex_ = std::make_unique<search::MemoIndex>(*store_);
+    return *memoIndex_;
+}
+
+registry::Registry& Program::registry() {
+    if (!services_.registry)
+        services_.registry = systemRegistry();
+    return *services_.registry;
+}
+
+void Program::Start() {
+    form1().show();
+}
+
+bool Program::StartUnlessRunning() {
+    QString problem;
+    const QString lockFolder = SingleInstance::privateFolder(&problem);
+    instance_ = std::make_unique<SingleInstance>(store_->folder().device(),
+                                                 store_->folder().inode(), lockFolder);
+    switch (instance_->claim()) {
+    case SingleInstance::Claim::AnotherCameForward:
+        return false;
+    case SingleInstance::Claim::AnotherNotAnswering:
+        say("notAnswering",
+            QStringLiteral("このフォルダーでは Orbeta がすでに起動していますが、応答しません。\n\n"
+                           "フォルダー: %1\n\nしばらく待ってから、もう一度起動してください。")
+                .arg(store_->folder().startPath()),
+            QMessageBox::Warning);
+        return false;
+    case SingleInstance::Claim::NoLock:
+        QTimer::singleShot(0, &form1(), [this, problem] {
+            say("noLock",
+                QStringLiteral("このフォルダーで Orbeta を一つだけ動かすための確認ができません"
+                               "でした（%1）。同じフォルダーで二つ起動すると、保存した内容が"
+                               "失われることがあります。")
+                    .arg(problem.isEmpty() ? instance_->problem() : problem),
+                QMessageBox::Warning);
+        });
+        break;
+    case SingleInstance::Claim::Ours:
+        QObject::connect(instance_.get(), &SingleInstance::comeForward, [this] { ComeForward(); });
+        break;
+    }
+    keepTextWhenEndedUnasked();
+    Start();
+    return true;
+}
+
+// Signals and the end of the session end the program without the user's word: the text of an
+// open memo is kept beside it first.
+void Program::keepTextWhenEndedUnasked() {
+    auto* unchosen = new UnchosenEnd(&form1());
+    QObject::connect(unchosen, &UnchosenEnd::ending, [this](int signalNumber) {
+        keepUnsavedText();
+        QCoreApplication::exit(128 + signalNumber);
+    });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &form1(),
+                     [this] { keepUnsavedText(); });
+    // Writing once now makes what writing needs before the handler is registered, so that it
+    // is still there when the handler runs at the very end.
+    QTextDocument warmUp;
+    QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
+    rtf::writeRtf(warmUp);
+    programToKeep = this;
+    static const bool registered = std::atexit(keepTextAtExit) == 0;
+    Q_UNUSED(registered);
+}
+
+void Program::keepUnsavedText() {
+    if (Form2* memo = form2_.ifLoaded())
+        memo->keepUnsavedText();
+}
+
+void Program::ComeForward() {
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window)
+        window = &form1();
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+void Program::End() {
+    QCoreApplication::exit(0);
+}
+
+void Program::openMemo(QDate day, const QString& copy, const QStringList& searchTerms) {
+    if (Form2* memo = form2_.ifLoaded()) {
+        memo->raise();
+        memo->activateWindow();
+        return;
+    }
+    // Touching the window loads it, and loading puts it where the user left it.
+    Form2& memo = form2();
+    memo.openDay(day);
+    if (!searchTerms.isEmpty()) {
+        if (const std::optional<Span> hit =
+                firstHit(memo.RichTextBox1().toPlainText(), searchTerms))
+            memo.selectSpan(hit->position, hit->length);
+    }
+    if (!copy.isEmpty())
+        QTimer::singleShot(0, &memo, [&memo, copy] { memo.showVersions(copy); });
+    showModal(memo, form1());
+}
+
+void Program::showAbout() {
+    showModal(about(), form1());
+}
+
+void Program::showSearch() {
+    search().bringForward();
+}
+
+} // namespace orbeta

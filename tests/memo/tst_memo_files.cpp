@@ -297,18 +297,18 @@ private Q_SLOTS:
         write("202413.rtf", QByteArray(3, '\xff')); // not RTF: its text
         write("202414.rtf", "{\\rtf1\\ansi\\ansicpg932 <b>\\'93\\'fa\\'96\\'7b\\line x\\par\\par"
                             "  second\\par 3\\par 4\\par 5\\par}");
-        const auto month = [this](int year, int month) {
+        const auto month = [this](int year, int number) {
             const auto readingEnded = [this] {
                 return !store_->reading();
             };
-            QTest::qWaitFor(readingEnded);
-            store_->month(year, month); // what is not read yet is read now
-            QTest::qWaitFor(readingEnded);
-            return store_->month(year, month);
+            const bool listed = QTest::qWaitFor(readingEnded);
+            store_->month(year, number); // what is not read yet is read now
+            const bool read = QTest::qWaitFor(readingEnded);
+            return listed && read ? store_->month(year, number)
+                                  : QHash<int, MemoStore::DaySummary>();
         };
         store_ = std::make_unique<MemoStore>(folder_.path(), clock_);
-        QHash<int, MemoStore::DaySummary> january;
-        january = month(2024, 1);
+        const QHash<int, MemoStore::DaySummary> january = month(2024, 1);
         QCOMPARE(january.keys().size(), 4);
         QVERIFY(!january[10].saysSomething);
         QCOMPARE(january[11].firstLines, QStringLiteral("shared"));

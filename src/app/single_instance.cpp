@@ -67,16 +67,23 @@ int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 } // namespace
 
 QString SingleInstance::privateFolder(QString* problem) {
+    return privateFolder(QFile::decodeName(qgetenv("XDG_RUNTIME_DIR")), QStringLiteral("/tmp"),
+                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                         problem);
+}
+
+QString SingleInstance::privateFolder(const QString& runtime, const QString& temporary,
+                                      const QString& cache, QString* problem) {
     QList<QByteArray> candidates;
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && isPrivateFolder(runtime, false))
-        candidates << runtime + "/orbeta";
-    candidates << "/tmp/orbeta-" + QByteArray::number(::getuid());
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QByteArray runtimePath = QFile::encodeName(runtime);
+    if (runtimePath.startsWith('/') && isPrivateFolder(runtimePath, false))
+        candidates << runtimePath + "/orbeta";
+    if (!temporary.isEmpty())
+        candidates << QFile::encodeName(temporary) + "/orbeta-" + QByteArray::number(::getuid());
     if (!cache.isEmpty() && QDir().mkpath(cache))
         candidates << QFile::encodeName(cache) + "/orbeta";
     for (const QByteArray& candidate : std::as_const(candidates)) {
-        // Long enough for the socket's name in it.
+        // Short enough for the socket's name in it.
         if (candidate.size() < 60 && isPrivateFolder(candidate, true))
             return QFile::decodeName(candidate);
     }

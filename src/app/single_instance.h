@@ -24,6 +24,10 @@ public:
     // /tmp/orbeta-UID, else ~/.cache/orbeta, the first that the user alone owns and can write
     // to; empty, with `problem` saying why, when there is none.
     static QString privateFolder(QString* problem = nullptr);
+    // The same among these places: the runtime folder, the shared temporary folder and the
+    // user's cache folder, in that order; empty ones are left out.
+    static QString privateFolder(const QString& runtime, const QString& temporary,
+                                 const QString& cache, QString* problem = nullptr);
 
     // For the memo folder with this device and inode; locks and sockets in `lockFolder`, which
     // must be the user's alone (privateFolder() unless a test names another).

@@ -19,7 +19,8 @@ constexpr std::uint32_t kNotices = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MO
 
 } // namespace
 
-FolderWatch::FolderWatch(const MemoFolder& folder, QObject* parent) : QObject(parent) {
+FolderWatch::FolderWatch(const MemoFolder& folder, bool notices, QObject* parent)
+    : QObject(parent) {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, [this] {
@@ -34,7 +35,7 @@ FolderWatch::FolderWatch(const MemoFolder& folder, QObject* parent) : QObject(pa
         if (!names.isEmpty())
             Q_EMIT changed(names);
     });
-    notices_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    notices_ = notices ? ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1;
     if (notices_ < 0)
         return;
     // The folder itself, wherever it is now.

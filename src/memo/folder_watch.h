@@ -19,7 +19,8 @@ class MemoFolder;
 class FolderWatch : public QObject {
     Q_OBJECT
 public:
-    FolderWatch(const MemoFolder& folder, QObject* parent);
+    // `notices`: asks the system for its notices; without, it watches nothing.
+    FolderWatch(const MemoFolder& folder, bool notices, QObject* parent);
     ~FolderWatch() override;
 
     bool watching() const { return watch_ >= 0; }

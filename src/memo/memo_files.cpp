@@ -119,6 +119,8 @@ MemoFiles::Saved MemoFiles::save(QDate day, const QByteArray& rtf, Opened* opene
             opened->saveTarget = versionOfContent(current.version, current.bytes);
         return saved;
     }
+    if (opened && opened->backupKept)
+        saved.backup = shownPath(opened->backupName); // kept at a save tried before
     if (opened && opened->needsBackup() && !opened->backupKept && current.ok()) {
         if (opened->backupName.isEmpty() || folder_->exists(opened->backupName))
             opened->backupName = freeBackupName(*folder_, opened->name);

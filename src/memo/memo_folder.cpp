@@ -2,10 +2,13 @@
 
 #include "memo/file_reason.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QThread>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +26,8 @@ namespace {
 constexpr qint64 kSettledNs = 2'000'000'000;
 constexpr mode_t kNewFileMode = 0666; // less the user's umask
 constexpr int kTemporaryTries = 16;
+
+std::atomic<int> windowThreadReads{0};
 
 QByteArray encoded(const QString& name) {
     return QFile::encodeName(name);
@@ -179,7 +184,14 @@ int MemoFolder::openRegular(const QString& name, FileRead& read) const {
     return descriptor;
 }
 
+int MemoFolder::readsOnWindowThread() {
+    return windowThreadReads;
+}
+
 FileRead MemoFolder::read(const QString& name, qint64 limit) const {
+    if (const QCoreApplication* application = QCoreApplication::instance();
+        application && QThread::currentThread() == application->thread())
+        ++windowThreadReads;
     FileRead read;
     const int descriptor = openRegular(name, read);
     if (descriptor < 0)

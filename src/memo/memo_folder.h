@@ -74,6 +74,9 @@ public:
 
     // Reads a regular file of at most `limit` bytes.
     FileRead read(const QString& name, qint64 limit) const;
+    // How many files all folders have read on the thread of the windows: only the memo being
+    // opened may be read there.
+    static int readsOnWindowThread();
     // The status of what is at `name`, following links; nothing exists for a dangling link.
     FileVersion status(const QString& name) const;
     // Whether anything is at `name`, a dangling link included.

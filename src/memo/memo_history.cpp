@@ -24,6 +24,11 @@ bool newerFirst(const MemoHistory::Version& a, const MemoHistory::Version& b) {
 } // namespace
 
 SaveOutcome MemoHistory::keep(const QString& name, QByteArrayView bytes, mode_t mode) const {
+    // A save tried again after it failed replaces the same bytes: they are kept once.
+    if (const QList<Version> versions = versionsOf(name);
+        !versions.isEmpty() && versions.first().size == bytes.size() &&
+        read(versions.first(), bytes.size()).bytes == bytes)
+        return {true, {}};
     const QString folder = folderOf(name);
     if (const SaveOutcome made = folder_->makeFolders(folder); !made.ok)
         return made;

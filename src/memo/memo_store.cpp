@@ -27,11 +27,11 @@ bool hasText(const QString& name) {
 
 } // namespace
 
-MemoStore::MemoStore(const QString& folder, const Clock& clock, QObject* parent)
+MemoStore::MemoStore(const QString& folder, const Clock& clock, QObject* parent, Watch watch)
     : QObject(parent), folder_(std::make_shared<const MemoFolder>(folder)), clock_(clock),
       history_(folder_, clock), files_(folder_, history_),
       work_(std::make_unique<BackgroundWork>(this)) {
-    watch_ = new FolderWatch(*folder_, this);
+    watch_ = new FolderWatch(*folder_, watch == Watch::Notices, this);
     connect(watch_, &FolderWatch::changed, this, &MemoStore::namesChanged);
     connect(watch_, &FolderWatch::overflowed, this, [this] {
         list();

@@ -35,7 +35,12 @@ class FolderWatch;
 class MemoStore : public QObject {
     Q_OBJECT
 public:
-    MemoStore(const QString& folder, const Clock& clock, QObject* parent = nullptr);
+    // How changes from other programs are seen: from the system's notices about the folder,
+    // where it gives them, or by looking at the files on view every few seconds.
+    enum class Watch { Notices, Looks };
+
+    MemoStore(const QString& folder, const Clock& clock, QObject* parent = nullptr,
+              Watch watch = Watch::Notices);
     ~MemoStore() override;
 
     const MemoFolder& folder() const { return *folder_; }

@@ -5,6 +5,7 @@
 #include "memo/rich_text_box.h"
 #include "richtext/rtf_reader.h"
 #include "support/fake_clock.h"
+#include "support/memo_window.h"
 #include "support/test_program.h"
 
 #include <QAbstractItemView>
@@ -31,28 +32,6 @@ namespace {
 
 const QDate kDay(1999, 3, 27);
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
-// Japanese text arrives from an input method as committed text.
-void typeText(QWidget* editor, const QString& text) {
-    QInputMethodEvent composed;
-    composed.setCommitString(text);
-    QApplication::sendEvent(editor, &composed);
-}
-
-QAction* action(QWidget* window, const char* name) {
-    return window->findChild<QMenu*>("p_menu")->findChild<QAction*>(name);
-}
-
 } // namespace
 
 class TestForm2 : public QObject {
@@ -62,25 +41,10 @@ class TestForm2 : public QObject {
 
     Form1& calendar() { return test_->program->form1(); }
 
-    // Opens the day's memo as the user does (Enter on the selected day), hands the memo window to
-    // `use`, which must close it, and returns once it is closed.
+    // Opens the day's memo as the user does, hands the memo window to `use`, and returns once it
+    // is closed.
     void openMemo(QDate day, const std::function<void(Form2&)>& use) {
-        calendar().MonthView1().setValue(day);
-        bool used = false;
-        whenModalAppears([&](QWidget* window) {
-            auto* memo = qobject_cast<Form2*>(window);
-            QVERIFY(memo);
-            QVERIFY(QTest::qWaitForWindowExposed(memo));
-            use(*memo);
-            used = true;
-            if (test_->program->form2Instance().isLoaded() && memo->isVisible())
-                memo->Unload();
-        });
-        QWidget* days = calendar().MonthView1().findChild<QAbstractItemView*>();
-        days->setFocus();
-        QTest::keyClick(days, Qt::Key_Return);
-        QVERIFY(used);
-        QVERIFY(!test_->program->form2Instance().isLoaded());
+        QVERIFY(openMemoAsUser(*test_, day, use));
     }
 
 private Q_SLOTS:
@@ -142,7 +106,7 @@ private Q_SLOTS:
     void saveAndCloseWritesTheMemoAndTheCalendarShowsIt() {
         openMemo(kDay, [](Form2& memo) {
             QTest::keyClicks(&memo.RichTextBox1(), "dentist");
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
         });
         QTextDocument saved;
         QVERIFY(rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved).isRtf());
@@ -156,7 +120,7 @@ private Q_SLOTS:
             QCOMPARE(memo.RichTextBox1().toPlainText(), QString("dentist"));
             memo.RichTextBox1().selectAll();
             typeText(&memo.RichTextBox1(), "歯医者");
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
         });
         QVERIFY(rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved).isRtf());
         QCOMPARE(saved.toPlainText(), QString("歯医者"));
@@ -167,7 +131,7 @@ private Q_SLOTS:
         writeFile(test_->memoPath("1999327.rtf"), original);
         openMemo(kDay, [](Form2& memo) {
             QTest::keyClicks(&memo.RichTextBox1(), "lost edit ");
-            action(&memo, "mnu_close")->trigger();
+            menuItem(&memo, "mnu_close")->trigger();
         });
         QCOMPARE(readFile(test_->memoPath("1999327.rtf")), original);
         openMemo(kDay, [](Form2& memo) {
@@ -194,7 +158,7 @@ private Q_SLOTS:
             });
             limit.rlim_cur = 256;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
             QVERIFY(message.startsWith("メモを保存できませんでした。"));
             QVERIFY(message.contains(QFileInfo(test_->memoPath("1999327.rtf")).absoluteFilePath()));
@@ -219,7 +183,7 @@ private Q_SLOTS:
                 refusal = static_cast<QMessageBox*>(box)->text();
                 box->close();
             });
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
             QVERIFY(refusal.contains("保存しませんでした"));
             QVERIFY(memo.isVisible());
         });
@@ -238,12 +202,12 @@ private Q_SLOTS:
                 QCOMPARE(box->objectName(), QString("fileChanged"));
                 QTest::keyClick(box, Qt::Key_Escape);
             });
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
             QVERIFY(memo.isVisible());
             QCOMPARE(readFile(test_->memoPath("1999327.rtf")), QByteArray("{\\rtf1 theirs\\par}"));
             whenModalAppears(
                 [](QWidget* box) { box->findChild<QPushButton*>("overwrite")->click(); });
-            action(&memo, "mnu_saveclose")->trigger();
+            menuItem(&memo, "mnu_saveclose")->trigger();
         });
         QTextDocument saved;
         rtf::readRtf(readFile(test_->memoPath("1999327.rtf")), saved);

@@ -64,13 +64,6 @@ int main(int argc, char* argv[]) {
     QDir(folder.path()).mkdir(QStringLiteral("memos"));
     const QString memos = folder.filePath(QStringLiteral("memos"));
 
-    orbeta::Services services;
-    services.positions =
-        std::make_unique<orbeta::PositionStore>(folder.filePath(QStringLiteral("Orbeta.ini")));
-    services.memoFolder = memos;
-    orbeta::Program program(std::move(services));
-    program.Start();
-
     // A folder of 10,000 memos over many years.
     for (int i = 0; i < 10000; ++i) {
         const QDate day = QDate(1990, 1, 1).addDays(i);
@@ -91,6 +84,13 @@ int main(int argc, char* argv[]) {
         file.open(QIODevice::WriteOnly);
         file.write(bytes);
     }
+
+    orbeta::Services services;
+    services.positions =
+        std::make_unique<orbeta::PositionStore>(folder.filePath(QStringLiteral("Orbeta.ini")));
+    services.memoFolder = memos;
+    orbeta::Program program(std::move(services));
+    program.Start();
 
     FirstPaint firstPaint(program);
     app.installEventFilter(&firstPaint);
@@ -124,8 +124,11 @@ int main(int argc, char* argv[]) {
     // Turning the month, holidays, bold memo days and tooltips included, to the page painted:
     // ten years in which every day has a memo, first when each month's memos are read for the
     // first time, then again.
+    // The page is painted at once; the marks of its memos come once they are read, off the
+    // window's thread: both are timed.
     orbeta::MonthView& view = program.form1().MonthView1();
-    const auto turnTime = [&view] {
+    orbeta::MemoStore& store = program.memoStore();
+    const auto turnTime = [&](std::vector<double>& marked) {
         std::vector<double> times;
         view.setCurrentPage(1999, 12);
         for (int i = 0; i < 120; ++i) {
@@ -134,11 +137,19 @@ int main(int argc, char* argv[]) {
             view.showNextMonth();
             view.repaint();
             times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            while (store.reading())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            view.repaint();
+            marked.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
         return median(times);
     };
-    const double firstTurn = turnTime();
-    const double laterTurn = turnTime();
+    while (store.reading()) // the folder listed first, as it is a moment after the start
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::vector<double> firstMarked;
+    std::vector<double> laterMarked;
+    const double firstTurn = turnTime(firstMarked);
+    const double laterTurn = turnTime(laterMarked);
     int boldDays = 0;
     for (int day = 1; day <= 31; ++day)
         boldDays += view.dateTextFormat(QDate(2009, 12, day)).fontWeight() == QFont::Bold;
@@ -199,9 +210,11 @@ int main(int argc, char* argv[]) {
                 "after narrowing and widening it: %lld ms (target: none over 2 s)\n",
                 static_cast<long long>(orbeta::MemoFiles::kMaxEditableCharacters), largestOpen,
                 static_cast<long long>(longestStall));
-    std::printf("turn the month, 10,000 memo files, first:   %7.3f ms (target < 5)\n", firstTurn);
-    std::printf("turn the month again:                       %7.3f ms (target < 5; %d bold in "
-                "December 2009)\n",
-                laterTurn, boldDays);
+    std::printf("turn the month, 10,000 memo files, first:   %7.3f ms (target < 5); "
+                "with its memos marked %7.3f ms\n",
+                firstTurn, median(firstMarked));
+    std::printf("turn the month again:                       %7.3f ms (target < 5); "
+                "with its memos marked %7.3f ms (%d bold in December 2009)\n",
+                laterTurn, median(laterMarked), boldDays);
     return 0;
 }

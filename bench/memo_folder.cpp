@@ -1,6 +1,7 @@
 // Writes a folder of day memos as a user of many years has them: one rich-edit style memo a day,
 // Japanese with some Latin words, from a few hundred bytes to a few kilobytes each, every tenth
-// day left without one. Usage: memo_folder FOLDER DAYS [LAST_DAY as yyyy-MM-dd]
+// day left without one; or, given BYTES, a memo of that size every day.
+// Usage: memo_folder FOLDER DAYS [LAST_DAY as yyyy-MM-dd [BYTES]]
 #include "memo/memo_file_name.h"
 #include "memo_generator.h"
 
@@ -16,7 +17,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() < 3) {
-        std::fprintf(stderr, "usage: memo_folder FOLDER DAYS [LAST_DAY]\n");
+        std::fprintf(stderr, "usage: memo_folder FOLDER DAYS [LAST_DAY [BYTES]]\n");
         return 2;
     }
     const QDir folder(arguments.at(1));
@@ -27,14 +28,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "memo_folder: bad folder, count or day\n");
         return 2;
     }
+    const qsizetype bytes = arguments.size() > 4 ? arguments.at(4).toLongLong() : 0;
     QRandomGenerator random(20261207);
     qint64 total = 0;
     int written = 0;
     for (int i = 0; written < days; ++i) {
-        if (random.bounded(10) == 0)
+        if (bytes == 0 && random.bounded(10) == 0)
             continue;
         const QDate day = last.addDays(-i);
-        const QByteArray memo = dayMemo(300 + random.bounded(5000), static_cast<quint32>(i));
+        const QByteArray memo =
+            dayMemo(bytes > 0 ? bytes : 300 + random.bounded(5000), static_cast<quint32>(i));
         QFile file(folder.filePath(orbeta::memoSaveName(day)));
         if (!file.open(QIODevice::WriteOnly) || file.write(memo) != memo.size()) {
             std::fprintf(stderr, "memo_folder: cannot write %s\n", qPrintable(file.fileName()));

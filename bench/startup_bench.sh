@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Start-up time, resident memory and idle wake-ups of orbeta beside a minimal Qt calendar
-# program, side by side over several runs, under Xvfb with a window manager.
-# Usage: bench/startup_bench.sh BUILD_DIR [RUNS]
+# program, side by side over several runs, under Xvfb with a window manager. Orbeta starts in an
+# empty memo folder, or in MEMO_FOLDER (a month of large memos, say: bench/memo_folder).
+# Usage: bench/startup_bench.sh BUILD_DIR [RUNS [MEMO_FOLDER]]
 set -euo pipefail
 build=$(realpath "$1")
 runs=${2:-11}
+memos=${3:+$(realpath "$3")}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 LC_ALL=C.UTF-8
@@ -19,7 +21,7 @@ sleep 1
 
 probe="$build/bench/window_probe"
 cd "$work"
-run_orbeta() { "$probe" Orbeta 83 170 5 "$build/src/orbeta" >>"$work/orbeta.txt"; }
+run_orbeta() { (cd "${memos:-$work}" && "$probe" Orbeta 83 170 5 "$build/src/orbeta") >>"$work/orbeta.txt"; }
 run_minimal() { "$probe" Minimal 83 170 5 "$build/bench/minimal_calendar" >>"$work/minimal.txt"; }
 # The same minimal program showing its calendar in Japanese: it loads a Japanese font, as Orbeta
 # must, which the first one never does.

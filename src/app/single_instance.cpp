@@ -74,22 +74,25 @@ QString SingleInstance::privateFolder(QString* problem) {
 
 QString SingleInstance::privateFolder(const QString& runtime, const QString& temporary,
                                       const QString& cache, QString* problem) {
-    QList<QByteArray> candidates;
+    QStringList tried;
+    // Short enough for the socket's name in it.
+    const auto usable = [&](const QByteArray& candidate) {
+        tried << QFile::decodeName(candidate);
+        return candidate.size() < 60 && isPrivateFolder(candidate, true);
+    };
     const QByteArray runtimePath = QFile::encodeName(runtime);
-    if (runtimePath.startsWith('/') && isPrivateFolder(runtimePath, false))
-        candidates << runtimePath + "/orbeta";
-    if (!temporary.isEmpty())
-        candidates << QFile::encodeName(temporary) + "/orbeta-" + QByteArray::number(::getuid());
-    if (!cache.isEmpty() && QDir().mkpath(cache))
-        candidates << QFile::encodeName(cache) + "/orbeta";
-    for (const QByteArray& candidate : std::as_const(candidates)) {
-        // Short enough for the socket's name in it.
-        if (candidate.size() < 60 && isPrivateFolder(candidate, true))
-            return QFile::decodeName(candidate);
-    }
+    if (runtimePath.startsWith('/') && isPrivateFolder(runtimePath, false) &&
+        usable(runtimePath + "/orbeta"))
+        return runtime + QStringLiteral("/orbeta");
+    const QByteArray temporaryPath =
+        QFile::encodeName(temporary) + "/orbeta-" + QByteArray::number(::getuid());
+    if (!temporary.isEmpty() && usable(temporaryPath))
+        return QFile::decodeName(temporaryPath);
+    if (!cache.isEmpty() && QDir().mkpath(cache) && usable(QFile::encodeName(cache) + "/orbeta"))
+        return cache + QStringLiteral("/orbeta");
     if (problem)
         *problem = QStringLiteral("ほかのユーザーが書き込めない場所がありません（%1）")
-                       .arg(QFile::decodeName(candidates.join(", ")));
+                       .arg(tried.join(QStringLiteral(", ")));
     return {};
 }
 

@@ -18,10 +18,12 @@ FolderContents::FolderContents(const QStringList& names) {
             copyNames_.insert(name);
             for (const QDate day : copy->days)
                 copiesOfDay_[day] << name;
+        } else if (const std::optional<RecoveryFile> recovery = recoveryFileOf(name)) {
+            recoveries_[recovery->memoName] << name;
         }
     }
     for (const DayFile& day : memoDaysOf(memoNames_))
-        memoOfDay_.insert(day.day, day.name);
+        placeMemo(day.day, day.name);
     for (QStringList& copies : copiesOfDay_)
         std::sort(copies.begin(), copies.end());
 }
@@ -32,9 +34,11 @@ bool FolderContents::kept(const QString& name) {
 }
 
 QList<QDate> FolderContents::daysOf(const QString& name) {
+    if (QList<QDate> days = daysReadFrom(name); !days.isEmpty())
+        return days;
     if (const std::optional<ConflictCopy> copy = conflictCopyOf(name))
         return copy->days;
-    return daysReadFrom(name);
+    return {};
 }
 
 bool FolderContents::update(const QString& name, bool there) {
@@ -65,28 +69,44 @@ bool FolderContents::update(const QString& name, bool there) {
             copyNames_.insert(name);
         else
             copyNames_.remove(name);
+    } else if (const std::optional<RecoveryFile> recovery = recoveryFileOf(name)) {
+        QStringList& recoveries = recoveries_[recovery->memoName];
+        if (there)
+            recoveries << name;
+        else
+            recoveries.removeAll(name);
     }
     return true;
 }
 
 QSet<QString> FolderContents::textFiles() const {
     QSet<QString> files = copyNames_;
-    for (const QString& memo : memoOfDay_)
-        files.insert(memo);
+    for (auto memo = memoUses_.cbegin(); memo != memoUses_.cend(); ++memo)
+        files.insert(memo.key());
     return files;
 }
 
 // Each day's memo is the first of its names that is there.
 void FolderContents::placeMemosOf(const QList<QDate>& days) {
     for (const QDate day : days) {
-        memoOfDay_.remove(day);
+        QString found;
         for (const QString& name : memoReadNames(day)) {
             if (memoNames_.contains(name)) {
-                memoOfDay_.insert(day, name);
+                found = name;
                 break;
             }
         }
+        placeMemo(day, found);
     }
+}
+
+void FolderContents::placeMemo(QDate day, const QString& name) {
+    if (const QString before = memoOfDay_.take(day); !before.isEmpty() && --memoUses_[before] == 0)
+        memoUses_.remove(before);
+    if (name.isEmpty())
+        return;
+    memoOfDay_.insert(day, name);
+    ++memoUses_[name];
 }
 
 QList<FolderContents::DayMemo> FolderContents::days() const {

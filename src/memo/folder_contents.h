@@ -27,8 +27,11 @@ public:
     const QSet<QString>& names() const { return present_; }
     QString memoOf(QDate day) const { return memoOfDay_.value(day); }
     QStringList copiesOf(QDate day) const { return copiesOfDay_.value(day); }
+    // The recovery files of a memo file.
+    QStringList recoveriesOf(const QString& memoName) const { return recoveries_.value(memoName); }
     // The memo files and conflict copies: the files that have a text.
     QSet<QString> textFiles() const;
+    int textFileCount() const { return static_cast<int>(memoUses_.size() + copyNames_.size()); }
     // The days that a file is of: a memo's, or those of the memo a copy is of.
     static QList<QDate> daysOf(const QString& name);
 
@@ -47,12 +50,15 @@ public:
 
 private:
     void placeMemosOf(const QList<QDate>& days);
+    void placeMemo(QDate day, const QString& name);
 
     QSet<QString> present_;
     QSet<QString> memoNames_;
     QSet<QString> copyNames_;
     QHash<QDate, QString> memoOfDay_;
+    QHash<QString, int> memoUses_; // days whose memo each memo file is
     QHash<QDate, QStringList> copiesOfDay_;
+    QHash<QString, QStringList> recoveries_; // by the memo's name
 };
 
 } // namespace orbeta

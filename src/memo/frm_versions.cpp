@@ -48,6 +48,7 @@ frmVersions::frmVersions(const MemoStore& memos, QDate day, QWidget* owner) : QD
     lblNote_->setWordWrap(true);
     cmdUse_ = new QPushButton(QStringLiteral("この版を使う"), this);
     cmdUse_->setObjectName(QStringLiteral("cmdUse"));
+    cmdUse_->setDefault(true); // Enter takes the chosen version; Escape closes
     cmdClose_ = new QPushButton(QStringLiteral("閉じる"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
 

@@ -7,6 +7,7 @@
 #include "richtext/rtf_writer.h"
 
 #include <QDateTime>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -66,13 +67,14 @@ void MemoStore::list() {
 void MemoStore::takeListing(const FolderContents& contents) {
     --looking_;
     listed_ = true;
-    for (auto text = texts_.begin(); text != texts_.end();) {
-        if (contents.contains(text.key()))
-            ++text;
-        else
-            text = texts_.erase(text);
-    }
+    QStringList gone;
+    for (auto text = texts_.cbegin(); text != texts_.cend(); ++text)
+        if (!contents.contains(text.key()))
+            gone << text.key();
+    for (const QString& name : std::as_const(gone))
+        dropText(name);
     contents_ = contents;
+    daysStale_ = true;
     // Saved here after the listing began: there, whatever the listing saw.
     for (const QString& name : std::as_const(savedWhileListing_))
         contents_.update(name, true);
@@ -80,52 +82,53 @@ void MemoStore::takeListing(const FolderContents& contents) {
     ++generation_;
     // A listing may follow changes that were not seen one by one: what is on view is looked at
     // again.
-    const QSet<QString> all = contents_.textFiles();
-    lookAt(indexing_ ? QStringList(all.cbegin(), all.cend())
-                     : filesOfMonth(shownYear_, shownMonth_));
+    lookAt(indexing_ ? newestFirst() : filesOfMonth(shownYear_, shownMonth_));
     Q_EMIT daysChanged({});
 }
 
-// Looks at these files off this thread: whether they are there, and what they say where that
-// changed or was never read.
+// Looks at these files off this thread: whether they are there, and, for those on view or
+// wanted for searching, what they say where that changed or was never read.
 void MemoStore::lookAt(const QStringList& names) {
     QStringList wanted;
+    QSet<QString> toRead; // the others are only looked for
     QHash<QString, MemoText> known;
     for (const QString& name : names) {
         if (asked_.contains(name))
             continue;
         asked_.insert(name);
         wanted << name;
-        if (const auto text = texts_.constFind(name);
-            text != texts_.cend() && (!indexing_ || text->folded))
+        const auto text = texts_.constFind(name);
+        if (text != texts_.cend() && (!indexing_ || text->folded))
             known.insert(name, *text);
+        if (hasText(name) && (indexing_ || text != texts_.cend() || onShownPage(name)))
+            toRead.insert(name);
     }
     if (wanted.isEmpty())
         return;
     const bool fold = indexing_;
-    work_->run([this, folder = folder_, wanted, known, fold](const BackgroundWork::Deliver& deliver,
-                                                             const std::atomic<bool>& stopping) {
+    work_->run([this, folder = folder_, wanted, toRead, known,
+                fold](const BackgroundWork::Deliver& deliver, const std::atomic<bool>& stopping) {
         for (qsizetype from = 0; from < wanted.size() && !stopping; from += kBatchFiles) {
             const QStringList batch = wanted.mid(from, kBatchFiles);
             QSet<QString> present;
-            QStringList toRead;
+            QStringList reading;
             QHash<QString, MemoText> texts;
             for (const QString& name : batch) {
                 if (!folder->exists(name))
                     continue;
                 present.insert(name);
-                if (!hasText(name))
+                if (!toRead.contains(name))
                     continue;
                 const auto before = known.constFind(name);
                 if (before != known.cend() && before->settled &&
                     before->version.sameStatus(folder->status(name)))
                     texts.insert(name, *before);
                 else
-                    toRead << name;
+                    reading << name;
             }
-            const QList<MemoText> read = readMemoTexts(*folder, toRead, fold, stopping);
+            const QList<MemoText> read = readMemoTexts(*folder, reading, fold, stopping);
             for (qsizetype i = 0; i < read.size(); ++i)
-                texts.insert(toRead.at(i), read.at(i));
+                texts.insert(reading.at(i), read.at(i));
             deliver([this, batch, present, texts] { takeLook(batch, present, texts); });
         }
     });
@@ -138,14 +141,16 @@ void MemoStore::takeLook(const QStringList& asked, const QSet<QString>& present,
         asked_.remove(name);
         const bool there = present.contains(name);
         bool changed = contents_.update(name, there);
+        daysStale_ |= changed;
         const auto text = texts.constFind(name);
-        if (!there || text == texts.cend()) {
-            changed |= texts_.remove(name) > 0;
-        } else {
+        if (!there) {
+            changed |= texts_.contains(name);
+            dropText(name);
+        } else if (text != texts.cend()) {
             const auto before = texts_.constFind(name);
             changed |= before == texts_.cend() || !before->version.sameStatus(text->version) ||
                        before->state != text->state || (!before->folded && text->folded);
-            texts_.insert(name, *text);
+            setText(name, *text);
         }
         if (changed)
             days << FolderContents::daysOf(name);
@@ -195,9 +200,31 @@ void MemoStore::startIndexing() {
         return;
     indexing_ = true;
     ++generation_;
-    const QSet<QString> all = contents_.textFiles();
-    lookAt(QStringList(all.cbegin(), all.cend()));
+    completeTexts_ = static_cast<int>(std::count_if(
+        texts_.cbegin(), texts_.cend(), [this](const MemoText& text) { return complete(text); }));
+    lookAt(newestFirst());
     Q_EMIT daysChanged({});
+}
+
+// Every file with a text, newest day first: the order searches go through them in, so that
+// what was read together lies together in memory, and recent memos are found first.
+QStringList MemoStore::newestFirst() const {
+    QStringList names;
+    QSet<QString> listed;
+    for (const DayMemo& day : days())
+        if (!listed.contains(day.name)) {
+            listed.insert(day.name);
+            names << day.name;
+        }
+    return names;
+}
+
+// Whether a file is of a day of the month the calendar shows.
+bool MemoStore::onShownPage(const QString& name) const {
+    const QList<QDate> days = FolderContents::daysOf(name);
+    return std::any_of(days.cbegin(), days.cend(), [this](QDate day) {
+        return day.year() == shownYear_ && day.month() == shownMonth_;
+    });
 }
 
 QStringList MemoStore::filesOfMonth(int year, int month) const {
@@ -241,9 +268,9 @@ QHash<int, MemoStore::DaySummary> MemoStore::month(int year, int month) {
 }
 
 const QList<MemoStore::DayMemo>& MemoStore::days() const {
-    if (daysGeneration_ != generation_) {
+    if (daysStale_) {
         days_ = contents_.days();
-        daysGeneration_ = generation_;
+        daysStale_ = false;
     }
     return days_;
 }
@@ -254,16 +281,30 @@ const MemoText* MemoStore::textOf(const QString& name) const {
 }
 
 int MemoStore::fileCount() const {
-    return static_cast<int>(contents_.textFiles().size());
+    return contents_.textFileCount();
 }
 
 int MemoStore::filesRead() const {
-    int read = 0;
-    for (const QString& name : contents_.textFiles()) {
-        const MemoText* text = textOf(name);
-        read += text && (!indexing_ || text->folded || text->state != MemoText::State::Read);
+    return std::min(completeTexts_, fileCount());
+}
+
+// Read as far as is wanted now: folded for searching once searching has begun.
+bool MemoStore::complete(const MemoText& text) const {
+    return text.state != MemoText::State::Waiting &&
+           (!indexing_ || text.folded || text.state != MemoText::State::Read);
+}
+
+void MemoStore::setText(const QString& name, const MemoText& text) {
+    dropText(name);
+    completeTexts_ += complete(text);
+    texts_.insert(name, text);
+}
+
+void MemoStore::dropText(const QString& name) {
+    if (const auto text = texts_.constFind(name); text != texts_.cend()) {
+        completeTexts_ -= complete(*text);
+        texts_.erase(text);
     }
-    return read;
 }
 
 MemoFiles::Saved MemoStore::save(QDate day, const QTextDocument& document,
@@ -277,13 +318,13 @@ MemoFiles::Saved MemoStore::save(QDate day, const QTextDocument& document,
     MemoText text;
     text.state = MemoText::State::Read;
     text.version = folder_->status(name);
-    const QString plain = memoFileText(rtf);
+    const QString plain = document.toPlainText(); // read again from the file at its notice
     text.firstLines = firstLines(plain, MemoText::kPreviewLines, MemoText::kPreviewCharacters);
     text.saysSomething = !text.firstLines.isEmpty();
     if (indexing_)
         text.folded = std::make_shared<const FoldedText>(plain);
-    texts_.insert(name, text);
-    contents_.update(name, true);
+    setText(name, text);
+    daysStale_ |= contents_.update(name, true);
     if (looking_ > 0)
         savedWhileListing_.insert(name);
     ++generation_;
@@ -304,6 +345,8 @@ SaveOutcome MemoStore::keepRecovery(QDate day, const QTextDocument& document, QS
         const SaveOutcome kept = folder_->create(candidate, rtf, mode);
         if (!kept.ok && folder_->exists(candidate))
             continue;
+        if (kept.ok)
+            daysStale_ |= contents_.update(candidate, true);
         if (kept.ok && name)
             *name = candidate;
         return kept;
@@ -314,8 +357,9 @@ SaveOutcome MemoStore::keepRecovery(QDate day, const QTextDocument& document, QS
 QList<RecoveryFile> MemoStore::recoveriesOf(QDate day) const {
     QList<RecoveryFile> recoveries;
     const QString memo = memoSaveName(day);
-    // Listed now, not as last seen: the memo window asks once, as the memo opens.
-    for (const QString& name : folder_->list())
+    // Until the folder has been listed once, it is listed here.
+    const QStringList names = listed_ ? contents_.recoveriesOf(memo) : folder_->list();
+    for (const QString& name : names)
         if (const std::optional<RecoveryFile> recovery = recoveryFileOf(name);
             recovery && recovery->memoName == memo)
             recoveries << *recovery;
@@ -326,8 +370,9 @@ QList<RecoveryFile> MemoStore::recoveriesOf(QDate day) const {
 
 void MemoStore::retireRecovery(QDate day, const QString& name) {
     const FileRead read = folder_->read(name, MemoFiles::kMaxReadBytes);
-    if (read.ok() && history_.keep(memoSaveName(day), read.bytes, read.version.mode).ok)
-        folder_->remove(name);
+    if (read.ok() && history_.keep(memoSaveName(day), read.bytes, read.version.mode).ok &&
+        folder_->remove(name))
+        daysStale_ |= contents_.update(name, false);
 }
 
 QList<ConflictCopy> MemoStore::conflictCopiesOf(QDate day) const {

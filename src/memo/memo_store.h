@@ -116,6 +116,11 @@ private:
     void namesChanged(const QStringList& names);
     void lookAtShownFiles();
     QStringList filesOfMonth(int year, int month) const;
+    bool complete(const MemoText& text) const;
+    void setText(const QString& name, const MemoText& text);
+    void dropText(const QString& name);
+    bool onShownPage(const QString& name) const;
+    QStringList newestFirst() const;
 
     std::shared_ptr<const MemoFolder> folder_;
     const Clock& clock_;
@@ -129,7 +134,8 @@ private:
     bool listed_ = false;
     FolderContents contents_;
     mutable QList<DayMemo> days_; // made from contents_ when asked for
-    mutable quint64 daysGeneration_ = ~quint64{0};
+    mutable bool daysStale_ = true;
+    int completeTexts_ = 0; // texts as complete as what is wanted of them now
     QHash<QString, MemoText> texts_;
     QSet<QString> asked_; // being looked at
     QSet<QString> savedWhileListing_;

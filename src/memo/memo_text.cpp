@@ -3,7 +3,6 @@
 #include "richtext/code_pages.h"
 #include "richtext/rtf_plain_text.h"
 
-#include <QList>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -34,8 +33,12 @@ QString memoFileText(const QByteArray& bytes) {
 QString firstLines(QStringView text, int lines, qsizetype characters, MoreLines more) {
     QString shown;
     int count = 0;
-    for (QStringView line : text.split(u'\n')) {
-        line = line.trimmed();
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = text.sliced(start, end - start).trimmed();
+        start = end + 1;
         if (line.isEmpty())
             continue;
         if (++count > lines)

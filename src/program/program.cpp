@@ -28,6 +28,7 @@ namespace {
 // The program whose unsaved memo text is kept should the program be ended from outside the
 // event loop (the window system's connection lost, which ends it at once).
 Program* programToKeep = nullptr;
+constexpr int kKeepAtExitAfterMs = 1000;
 
 void keepTextAtExit() {
     if (programToKeep)
@@ -163,14 +164,18 @@ void Program::keepTextWhenEndedUnasked() {
     });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &form1(),
                      [this] { keepUnsavedText(); });
-    // Writing once now makes what writing needs before the handler is registered, so that it
-    // is still there when the handler runs at the very end.
-    QTextDocument warmUp;
-    QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
-    rtf::writeRtf(warmUp);
-    programToKeep = this;
-    static const bool registered = std::atexit(keepTextAtExit) == 0;
-    Q_UNUSED(registered);
+    // The window system going away ends the program from inside Qt, at once; the text is kept
+    // by a handler of the program's end. It is registered once the calendar is up: writing once
+    // first makes what writing needs before it, so that it is still there when the handler runs
+    // at the very end.
+    QTimer::singleShot(kKeepAtExitAfterMs, &form1(), [this] {
+        QTextDocument warmUp;
+        QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
+        rtf::writeRtf(warmUp);
+        programToKeep = this;
+        static const bool registered = std::atexit(keepTextAtExit) == 0;
+        Q_UNUSED(registered);
+    });
 }
 
 void Program::keepUnsavedText() {

@@ -9,7 +9,7 @@ namespace orbeta::search {
 namespace {
 
 // Below this many entries a search runs on this thread alone.
-constexpr qsizetype kEntriesForHelper = 2048;
+constexpr std::size_t kEntriesForHelper = 2048;
 
 } // namespace
 
@@ -40,44 +40,80 @@ const FoldedText* MemoIndex::textOf(const Entry& entry) const {
     return text && text->state == MemoText::State::Read ? text->folded.get() : nullptr;
 }
 
-bool MemoIndex::holdsAll(const Entry& entry, const QStringList& terms) const {
-    const FoldedText* text = textOf(entry);
-    return text && matchFolded(text->folded(), terms).matches;
+const std::vector<MemoIndex::Item>& MemoIndex::items() const {
+    if (itemsGeneration_ != store_.generation()) {
+        items_.clear();
+        const QList<Entry>& days = store_.days();
+        items_.reserve(static_cast<std::size_t>(days.size()));
+        for (const Entry& entry : days) {
+            const MemoText* text = store_.textOf(entry.name);
+            Item item{
+                entry, text && text->state == MemoText::State::Read ? text->folded : nullptr, {}};
+            if (item.text)
+                item.folded = item.text->folded();
+            items_.push_back(std::move(item));
+        }
+        itemsGeneration_ = store_.generation();
+    }
+    return items_;
 }
 
 QList<MemoIndex::Entry> MemoIndex::search(const QStringList& terms, QDate sameDay) const {
-    QList<Entry> candidates;
-    for (const Entry& entry : store_.days()) {
-        if (sameDay.isValid() &&
-            (entry.day.month() != sameDay.month() || entry.day.day() != sameDay.day()))
-            continue;
-        candidates.append(entry);
+    if (terms.isEmpty() && !sameDay.isValid())
+        return store_.days();
+    std::vector<const Item*> candidates;
+    const std::vector<Item>& all = items();
+    candidates.reserve(all.size());
+    for (const Item& item : all) {
+        if (!sameDay.isValid() ||
+            (item.entry.day.month() == sameDay.month() && item.entry.day.day() == sameDay.day()))
+            candidates.push_back(&item);
     }
-    return terms.isEmpty() ? candidates : searchAmong(candidates, terms);
+    return matching(candidates, terms);
+}
+
+QList<MemoIndex::Entry> MemoIndex::searchAmong(const QList<Entry>& entries,
+                                               const QStringList& terms) const {
+    const std::vector<Item>& all = items();
+    std::vector<const Item*> candidates;
+    candidates.reserve(static_cast<std::size_t>(entries.size()));
+    for (const Entry& entry : entries) {
+        auto at =
+            std::lower_bound(all.cbegin(), all.cend(), entry.day,
+                             [](const Item& item, QDate day) { return item.entry.day > day; });
+        for (; at != all.cend() && at->entry.day == entry.day; ++at) {
+            if (at->entry == entry) {
+                candidates.push_back(&*at);
+                break;
+            }
+        }
+    }
+    return matching(candidates, terms);
 }
 
 // The texts are shared out between this thread and a helper; each keeps its matches in place.
-QList<MemoIndex::Entry> MemoIndex::searchAmong(const QList<Entry>& entries,
-                                               const QStringList& terms) const {
-    if (terms.isEmpty())
-        return entries;
-    std::vector<char> holds(static_cast<std::size_t>(entries.size()), 0);
-    const auto searchPart = [&](qsizetype from, qsizetype to) {
-        for (qsizetype i = from; i < to; ++i)
-            holds[static_cast<std::size_t>(i)] = holdsAll(entries.at(i), terms);
+QList<MemoIndex::Entry> MemoIndex::matching(const std::vector<const Item*>& items,
+                                            const QStringList& terms) {
+    std::vector<char> holds(items.size(), 0);
+    const auto searchPart = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            holds[i] =
+                terms.isEmpty() || (items[i]->text && matchFolded(items[i]->folded, terms).matches);
     };
-    if (entries.size() < kEntriesForHelper || std::thread::hardware_concurrency() < 2) {
-        searchPart(0, entries.size());
+    if (terms.isEmpty() || items.size() < kEntriesForHelper ||
+        std::thread::hardware_concurrency() < 2) {
+        searchPart(0, items.size());
     } else {
-        const qsizetype half = entries.size() / 2;
-        std::thread helper(searchPart, half, entries.size());
+        const std::size_t half = items.size() / 2;
+        std::thread helper(searchPart, half, items.size());
         searchPart(0, half);
         helper.join();
     }
     QList<Entry> found;
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        if (holds[static_cast<std::size_t>(i)])
-            found.append(entries.at(i));
+    found.reserve(static_cast<qsizetype>(std::count(holds.cbegin(), holds.cend(), 1)));
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (holds[i])
+            found.append(items[i]->entry);
     return found;
 }
 

@@ -8,6 +8,10 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 namespace orbeta::search {
 
 // What the search finds among the memos: a view of the texts the memo store reads, folded, of
@@ -53,9 +57,19 @@ Q_SIGNALS:
     void changed();
 
 private:
-    bool holdsAll(const Entry& entry, const QStringList& terms) const;
+    // The entries with their texts as read, in a form a search runs through without looking
+    // anything up; made again when the store's generation has moved on.
+    struct Item {
+        Entry entry;
+        std::shared_ptr<const FoldedText> text; // once read; kept while the item is
+        QStringView folded;                     // of `text`, where a search looks
+    };
+    const std::vector<Item>& items() const;
+    static QList<Entry> matching(const std::vector<const Item*>& items, const QStringList& terms);
 
     MemoStore& store_;
+    mutable std::vector<Item> items_; // as the store's days: newest day first
+    mutable quint64 itemsGeneration_ = ~quint64{0};
 };
 
 } // namespace orbeta::search

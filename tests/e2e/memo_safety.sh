@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# What the real program does so that no memo text is lost: earlier versions taken back from the
+# memo's menu; unsaved text kept beside the memo when the program is ended with a signal or the
+# window system goes away; a pipe named like a memo that neither freezes the memo window nor keeps
+# the program from ending at once.
+ORBETA=$(realpath "$1")
+source "$(dirname "$0")/x11_session.sh"
+orbeta_env=(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8) # captions show the day as yyyy/MM/dd
+
+today=$(date +%Y/%m/%d)
+memo_file() { # the name of today's memo file
+    local y=$(date +%Y) m=$((10#$(date +%m))) d=$((10#$(date +%d)))
+    if { [ "$m" -eq 1 ] && [ "$d" -ge 11 ] && [ "$d" -le 29 ] && [ "$d" -ne 20 ]; } ||
+        { [ "$m" -ge 11 ] && [ "$d" -le 9 ]; }; then
+        date +%Y%m%d.rtf
+    else
+        echo "$y$m$d.rtf"
+    fi
+}
+file="$work/memos/$(memo_file)"
+
+# open_today: opens today's memo (the calendar starts on it) and clicks into its text.
+open_today() {
+    xdotool windowactivate --sync "$calendar" 2>/dev/null || true
+    wait_active "$calendar"
+    xdotool key Home Return
+    memo=$(wait_window "Orbeta $today")
+    wait_active "$memo"
+    read -r mx my < <(client_position "$memo")
+    click_at $((mx + 100)) $((my + 60)) 1
+}
+# menu_item N: right-click in the memo and choose the N-th item (1 保存終了, 2 終了, 3 以前の版).
+menu_item() {
+    click_at $((mx + 110)) $((my + 70)) 3
+    wait_popup
+    xdotool key --delay 40 $(for _ in $(seq "$1"); do printf 'Down '; done) Return
+}
+start() {
+    start_orbeta
+    calendar=$(wait_window Orbeta)
+    wait_settled "$calendar"
+}
+# ends_within PID SECONDS: fails unless the program has ended by then.
+ends_within() {
+    for _ in $(seq $(($2 * 20))); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
+    fail "the program was still running $2 s later"
+}
+
+note "two saves, then the first taken back from the memo's menu"
+start
+open_today
+xdotool type --delay 20 "first words"
+menu_item 1
+wait_gone "$memo"
+open_today
+xdotool key ctrl+a
+xdotool type --delay 20 "second words"
+menu_item 1
+wait_gone "$memo"
+grep -q 'second words' "$file" || fail "the second save is not in the memo"
+open_today
+menu_item 3
+versions=$(wait_window "以前の版 $today")
+wait_active "$versions"
+xdotool key Return
+wait_gone "$versions"
+menu_item 1
+wait_gone "$memo"
+grep -q 'first words' "$file" || fail "the earlier version was not saved"
+grep -q 'second words' "$work"/memos/.orbeta-history/"$(basename "$file")"/*.rtf ||
+    fail "the replaced text is not among the versions"
+
+note "SIGTERM with unsaved text: kept beside the memo, which stays as it was"
+before=$(md5sum <"$file")
+open_today
+xdotool type --delay 20 "unsaved words"
+kill -TERM "$orbeta_pid"
+ends_within "$orbeta_pid" 2
+recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1)
+[ -n "$recovered" ] || fail "no recovery file: $(ls "$work/memos")"
+grep -q 'unsaved words' "$recovered" || fail "the recovery file lacks the text"
+[ "$(md5sum <"$file")" = "$before" ] || fail "the memo was changed"
+rm "$recovered"
+
+note "a pipe named like a memo: the memo window opens, and the program ends at once"
+mv "$file" "$file.kept"
+mkfifo "$file"
+start
+open_today
+menu_item 2
+wait_gone "$memo"
+xdotool key ctrl+f
+wait_window "メモを検索" >/dev/null
+wmctrl -i -c "$calendar"
+ends_within "$orbeta_pid" 1
+rm "$file"
+mv "$file.kept" "$file"
+
+note "the window system goes away with unsaved text: kept beside the memo"
+start
+open_today
+xdotool type --delay 20 "words at the end"
+kill "${pids[0]}" # the X server
+ends_within "$orbeta_pid" 5
+recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1)
+[ -n "$recovered" ] || fail "no recovery file after the X server went away"
+grep -q 'words at the end' "$recovered" || fail "the recovery file lacks the text"
+unset DISPLAY # nothing to take a picture of
+note "passed"

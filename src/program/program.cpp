@@ -28,7 +28,6 @@ namespace {
 // The program whose unsaved memo text is kept should the program be ended from outside the
 // event loop (the window system's connection lost, which ends it at once).
 Program* programToKeep = nullptr;
-constexpr int kKeepAtExitAfterMs = 1000;
 
 void keepTextAtExit() {
     if (programToKeep)
@@ -164,18 +163,22 @@ void Program::keepTextWhenEndedUnasked() {
     });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &form1(),
                      [this] { keepUnsavedText(); });
-    // The window system going away ends the program from inside Qt, at once; the text is kept
-    // by a handler of the program's end. It is registered once the calendar is up: writing once
-    // first makes what writing needs before it, so that it is still there when the handler runs
-    // at the very end.
-    QTimer::singleShot(kKeepAtExitAfterMs, &form1(), [this] {
-        QTextDocument warmUp;
-        QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
-        rtf::writeRtf(warmUp);
-        programToKeep = this;
-        static const bool registered = std::atexit(keepTextAtExit) == 0;
-        Q_UNUSED(registered);
-    });
+    unchosenEndsHandled_ = true;
+}
+
+// The window system going away ends the program from inside Qt, at once: the text of an open
+// memo is kept by a handler of the program's end, registered when the first memo opens. Writing
+// once first makes what writing needs before the handler, so that it is still there when the
+// handler runs at the very end.
+void Program::keepTextAtTheVeryEnd() {
+    if (!unchosenEndsHandled_ || programToKeep == this)
+        return;
+    QTextDocument warmUp;
+    QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
+    rtf::writeRtf(warmUp);
+    programToKeep = this;
+    static const bool registered = std::atexit(keepTextAtExit) == 0;
+    Q_UNUSED(registered);
 }
 
 void Program::keepUnsavedText() {
@@ -202,6 +205,7 @@ void Program::openMemo(QDate day, const QString& copy, const QStringList& search
         memo->activateWindow();
         return;
     }
+    keepTextAtTheVeryEnd();
     // Touching the window loads it, and loading puts it where the user left it.
     Form2& memo = form2();
     memo.openDay(day);

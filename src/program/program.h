@@ -93,11 +93,13 @@ private:
     Form1* makeCalendar();
     frmSearch* makeSearch();
     void keepTextWhenEndedUnasked();
+    void keepTextAtTheVeryEnd();
 
     Services services_;
     std::unique_ptr<MemoStore> store_;
     std::unique_ptr<search::MemoIndex> memoIndex_; // outlives the windows that show it
     std::unique_ptr<SingleInstance> instance_;
+    bool unchosenEndsHandled_ = false;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;

@@ -76,7 +76,7 @@ open_today
 xdotool type --delay 20 "unsaved words"
 kill -TERM "$orbeta_pid"
 ends_within "$orbeta_pid" 2
-recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1)
+recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1 || true)
 [ -n "$recovered" ] || fail "no recovery file: $(ls "$work/memos")"
 grep -q 'unsaved words' "$recovered" || fail "the recovery file lacks the text"
 [ "$(md5sum <"$file")" = "$before" ] || fail "the memo was changed"
@@ -102,7 +102,7 @@ open_today
 xdotool type --delay 20 "words at the end"
 kill "${pids[0]}" # the X server
 ends_within "$orbeta_pid" 5
-recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1)
+recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1 || true)
 [ -n "$recovered" ] || fail "no recovery file after the X server went away"
 grep -q 'words at the end' "$recovered" || fail "the recovery file lacks the text"
 unset DISPLAY # nothing to take a picture of

@@ -3,7 +3,7 @@
 // the text read through the search's folding, which must give it back.
 #include "richtext/rtf_plain_text.h"
 #include "richtext/rtf_tokenizer.h"
-#include "search/search_folding.h"
+#include "memo/text_folding.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.status == orbeta::rtf::ReadStatus::Damaged &&
         (result.offset < 0 || result.offset > input.size()))
         std::abort(); // a problem is placed inside the input
-    const orbeta::search::FoldedText folded(text);
+    const orbeta::FoldedText folded(text);
     if (folded.original() != text)
         std::abort();
     return 0;

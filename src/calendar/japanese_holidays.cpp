@@ -54,84 +54,111 @@ int sportsDayInJuly(int year) {
     return year == 2020 ? 24 : year == 2021 ? 23 : 0;
 }
 
+// A holiday the law names, or a day one of its own acts made a holiday: its month, and its day
+// in a given year (0 where the holiday was not kept that year). Where the law renamed a day, each
+// name has a rule of its own.
+struct NamedHoliday {
+    int month;
+    const char16_t* name;
+    int (*dayIn)(int year);
+};
+
+constexpr NamedHoliday kNamedHolidays[] = {
+    {1, u"元日",
+     [](int) {
+         return 1;
+     }},
+    {1, u"成人の日", comingOfAgeDay},
+    {2, u"建国記念の日",
+     [](int year) {
+         return year >= 1967 ? 11 : 0;
+     }},
+    {2, u"天皇誕生日",
+     [](int year) {
+         return year >= 2020 ? 23 : 0;
+     }},
+    {2, u"昭和天皇の大喪の礼",
+     [](int year) {
+         return year == 1989 ? 24 : 0;
+     }},
+    {3, u"春分の日", springEquinoxDay},
+    {4, u"天皇誕生日",
+     [](int year) {
+         return year <= 1988 ? 29 : 0;
+     }},
+    {4, u"みどりの日",
+     [](int year) {
+         return year >= 1989 && year < kAmendedIn2007 ? 29 : 0;
+     }},
+    {4, u"昭和の日",
+     [](int year) {
+         return year >= kAmendedIn2007 ? 29 : 0;
+     }},
+    {4, u"皇太子明仁親王の結婚の儀",
+     [](int year) {
+         return year == 1959 ? 10 : 0;
+     }},
+    {5, u"天皇の即位の日",
+     [](int year) {
+         return year == 2019 ? 1 : 0;
+     }},
+    {5, u"憲法記念日",
+     [](int) {
+         return 3;
+     }},
+    {5, u"みどりの日",
+     [](int year) {
+         return year >= kAmendedIn2007 ? 4 : 0;
+     }},
+    {5, u"こどもの日",
+     [](int) {
+         return 5;
+     }},
+    {6, u"皇太子徳仁親王の結婚の儀",
+     [](int year) {
+         return year == 1993 ? 9 : 0;
+     }},
+    {7, u"海の日", marineDay},
+    {7, u"スポーツの日", sportsDayInJuly},
+    {8, u"山の日", mountainDay},
+    {9, u"敬老の日", respectForTheAgedDay},
+    {9, u"秋分の日", autumnEquinoxDay},
+    {10, u"体育の日",
+     [](int year) {
+         return year <= 2019 ? sportsDayInOctober(year) : 0;
+     }},
+    {10, u"スポーツの日",
+     [](int year) {
+         return year >= 2020 ? sportsDayInOctober(year) : 0;
+     }},
+    {10, u"即位礼正殿の儀",
+     [](int year) {
+         return year == 2019 ? 22 : 0;
+     }},
+    {11, u"文化の日",
+     [](int) {
+         return 3;
+     }},
+    {11, u"即位礼正殿の儀",
+     [](int year) {
+         return year == 1990 ? 12 : 0;
+     }},
+    {11, u"勤労感謝の日",
+     [](int) {
+         return 23;
+     }},
+    {12, u"天皇誕生日",
+     [](int year) {
+         return year >= 1989 && year <= 2018 ? 23 : 0;
+     }},
+};
+
 // The holidays the law names, and the days its own acts made holidays; not substitute days and
 // not days between holidays.
 QStringView namedHoliday(QDate date) {
-    const int year = date.year();
-    const int day = date.day();
-    switch (date.month()) {
-    case 1:
-        if (day == 1)
-            return u"元日";
-        if (day == comingOfAgeDay(year))
-            return u"成人の日";
-        break;
-    case 2:
-        if (day == 11 && year >= 1967)
-            return u"建国記念の日";
-        if (day == 23 && year >= 2020)
-            return u"天皇誕生日";
-        if (day == 24 && year == 1989)
-            return u"昭和天皇の大喪の礼";
-        break;
-    case 3:
-        if (day == springEquinoxDay(year))
-            return u"春分の日";
-        break;
-    case 4:
-        if (day == 29)
-            return year <= 1988 ? u"天皇誕生日" : year <= 2006 ? u"みどりの日" : u"昭和の日";
-        if (day == 10 && year == 1959)
-            return u"皇太子明仁親王の結婚の儀";
-        break;
-    case 5:
-        if (day == 1 && year == 2019)
-            return u"天皇の即位の日";
-        if (day == 3)
-            return u"憲法記念日";
-        if (day == 4 && year >= kAmendedIn2007)
-            return u"みどりの日";
-        if (day == 5)
-            return u"こどもの日";
-        break;
-    case 6:
-        if (day == 9 && year == 1993)
-            return u"皇太子徳仁親王の結婚の儀";
-        break;
-    case 7:
-        if (day == marineDay(year))
-            return u"海の日";
-        if (day == sportsDayInJuly(year))
-            return u"スポーツの日";
-        break;
-    case 8:
-        if (day == mountainDay(year))
-            return u"山の日";
-        break;
-    case 9:
-        if (day == respectForTheAgedDay(year))
-            return u"敬老の日";
-        if (day == autumnEquinoxDay(year))
-            return u"秋分の日";
-        break;
-    case 10:
-        if (day == sportsDayInOctober(year))
-            return year <= 2019 ? u"体育の日" : u"スポーツの日";
-        if (day == 22 && year == 2019)
-            return u"即位礼正殿の儀";
-        break;
-    case 11:
-        if (day == 3)
-            return u"文化の日";
-        if (day == 12 && year == 1990)
-            return u"即位礼正殿の儀";
-        if (day == 23)
-            return u"勤労感謝の日";
-        break;
-    case 12:
-        if (day == 23 && year >= 1989 && year <= 2018)
-            return u"天皇誕生日";
-        break;
+    for (const NamedHoliday& holiday : kNamedHolidays) {
+        if (holiday.month == date.month() && holiday.dayIn(date.year()) == date.day())
+            return holiday.name;
     }
     return {};
 }

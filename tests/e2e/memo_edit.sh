@@ -43,11 +43,9 @@ open_memo() {
     click_at $((mx + 100)) $((my + 60)) 1
 }
 
-# menu_item N: right-click in the memo and choose the N-th item (1 保存終了, 2 終了).
+# menu_item N: chooses the N-th item of the memo's menu, which closes it.
 menu_item() {
-    click_at $((mx + 110)) $((my + 70)) 3
-    wait_popup
-    xdotool key --delay 40 $(for _ in $(seq "$1"); do printf 'Down '; done) Return
+    memo_menu "$1"
     wait_gone "$memo"
 }
 

@@ -29,12 +29,6 @@ open_today() {
     read -r mx my < <(client_position "$memo")
     click_at $((mx + 100)) $((my + 60)) 1
 }
-# menu_item N: right-click in the memo and choose the N-th item (1 保存終了, 2 終了, 3 以前の版).
-menu_item() {
-    click_at $((mx + 110)) $((my + 70)) 3
-    wait_popup
-    xdotool key --delay 40 $(for _ in $(seq "$1"); do printf 'Down '; done) Return
-}
 start() {
     start_orbeta
     calendar=$(wait_window Orbeta)
@@ -50,21 +44,21 @@ note "two saves, then the first taken back from the memo's menu"
 start
 open_today
 xdotool type --delay 20 "first words"
-menu_item 1
+memo_menu 1
 wait_gone "$memo"
 open_today
 xdotool key ctrl+a
 xdotool type --delay 20 "second words"
-menu_item 1
+memo_menu 1
 wait_gone "$memo"
 grep -q 'second words' "$file" || fail "the second save is not in the memo"
 open_today
-menu_item 3
+memo_menu 3
 versions=$(wait_window "以前の版 $today")
 wait_active "$versions"
 xdotool key Return
 wait_gone "$versions"
-menu_item 1
+memo_menu 1
 wait_gone "$memo"
 grep -q 'first words' "$file" || fail "the earlier version was not saved"
 grep -q 'second words' "$work"/memos/.orbeta-history/"$(basename "$file")"/*.rtf ||
@@ -87,7 +81,7 @@ mv "$file" "$file.kept"
 mkfifo "$file"
 start
 open_today
-menu_item 2
+memo_menu 2
 wait_gone "$memo"
 xdotool key ctrl+f
 wait_window "メモを検索" >/dev/null

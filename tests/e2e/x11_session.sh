@@ -171,6 +171,14 @@ wait_popup() {
     fail "no menu appeared"
 }
 
+# memo_menu N: right-clicks in the memo window (client area at mx my) and chooses the N-th item
+# of its menu (1 保存終了, 2 終了, 3 以前の版).
+memo_menu() {
+    click_at $((mx + 110)) $((my + 70)) 3
+    wait_popup
+    xdotool key --delay 40 $(for _ in $(seq "$1"); do printf 'Down '; done) Return
+}
+
 stored() { # stored SECTION KEY
     awk -v s="[$1]" -v k="$2" '$0==s {in_s=1; next} /^\[/ {in_s=0} in_s && index($0, k"=")==1 {print substr($0, length(k)+2)}' "$settings" 2>/dev/null
 }

@@ -22,12 +22,6 @@ namespace {
 
 const QDate kDay(2026, 12, 8);
 
-QString textOf(const QByteArray& rtf) {
-    QTextDocument document;
-    rtf::readRtf(rtf, document);
-    return document.toPlainText();
-}
-
 // Saves `text` as the day's memo through the store, as the memo window does.
 MemoFiles::Saved saveText(MemoStore& store, QDate day, const QString& text) {
     QTextDocument document;
@@ -59,7 +53,7 @@ class TestMemoStore : public QObject {
     QStringList versionTexts(const MemoStore& store, QDate day) const {
         QStringList texts;
         for (const MemoHistory::Version& version : store.versionsOf(day))
-            texts << textOf(readFile(path(version.path)));
+            texts << textOfFile(path(version.path));
         return texts;
     }
 
@@ -108,7 +102,7 @@ private Q_SLOTS:
         QTextCursor(&document).insertText(QStringLiteral("edited "));
         QVERIFY(store.save(kDay, document, opened).ok);
         QCOMPARE(versionTexts(store, kDay), QStringList{QStringLiteral("theirs")});
-        QCOMPARE(textOf(readFile(path("20261208.rtf"))), QStringLiteral("edited mine"));
+        QCOMPARE(textOfFile(path("20261208.rtf")), QStringLiteral("edited mine"));
     }
 
     // Versions younger than 30 days stay, and beyond them the newest 20; the newest always, and

@@ -30,12 +30,6 @@ namespace {
 
 const QDate kDay(2026, 12, 8);
 
-QString textOf(const QByteArray& rtf) {
-    QTextDocument document;
-    rtf::readRtf(rtf, document);
-    return document.toPlainText();
-}
-
 // Clicks a link of the memo window's notice line.
 void follow(Form2& memo, const char* link) {
     Q_EMIT memo.findChild<QLabel*>("lblNotice")->linkActivated(QString::fromLatin1(link));
@@ -106,7 +100,7 @@ private Q_SLOTS:
             QVERIFY(!memo.isVisible());
         }));
         QVERIFY(!asked);
-        QCOMPARE(textOf(readFile(memoPath(memoSaveName(kDay)))), QStringLiteral("遅くまで"));
+        QCOMPARE(textOfFile(memoPath(memoSaveName(kDay))), QStringLiteral("遅くまで"));
         QCOMPARE(QFile::exists(memoPath(memoSaveName(other))), otherDayHasAMemo);
         if (otherDayHasAMemo)
             QCOMPARE(readFile(memoPath(memoSaveName(other))), otherMemo);
@@ -132,10 +126,10 @@ private Q_SLOTS:
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
         QCOMPARE(questions, 2);
-        QCOMPARE(textOf(readFile(memoPath("20261208.rtf"))), QStringLiteral("edited mine"));
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("edited mine"));
         const QList<MemoHistory::Version> versions = test_->program->memoStore().versionsOf(kDay);
         QCOMPARE(versions.size(), 1);
-        QCOMPARE(textOf(readFile(memoPath(versions.first().path))), QStringLiteral("theirs again"));
+        QCOMPARE(textOfFile(memoPath(versions.first().path)), QStringLiteral("theirs again"));
     }
 
     // Given a damaged memo of the user's alone and a file-size limit the new memo outgrows, the
@@ -186,7 +180,7 @@ private Q_SLOTS:
         const QStringList kept = QDir(test_->memoFolder()).entryList({"*.recovered-*"});
         QCOMPARE(kept.size(), 1);
         QVERIFY(kept.first().startsWith("20261208.recovered-20261208-235958"));
-        QCOMPARE(textOf(readFile(memoPath(kept.first()))), QStringLiteral("未保存の saved"));
+        QCOMPARE(textOfFile(memoPath(kept.first())), QStringLiteral("未保存の saved"));
         QCOMPARE(readFile(memoPath("20261208.rtf")), QByteArray("{\\rtf1 saved\\par}"));
 
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
@@ -202,7 +196,7 @@ private Q_SLOTS:
             memo.RichTextBox1().redo();
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
-        QCOMPARE(textOf(readFile(memoPath("20261208.rtf"))), QStringLiteral("未保存の saved"));
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("未保存の saved"));
         QVERIFY(QDir(test_->memoFolder()).entryList({"*.recovered-*"}).isEmpty());
     }
 
@@ -231,11 +225,11 @@ private Q_SLOTS:
             });
             versions->trigger();
             QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("first"));
-            QCOMPARE(textOf(readFile(memoPath("20261208.rtf"))), QStringLiteral("second"));
+            QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("second"));
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
-        QCOMPARE(textOf(readFile(memoPath("20261208.rtf"))), QStringLiteral("first"));
-        QCOMPARE(textOf(readFile(memoPath(store.versionsOf(kDay).first().path))),
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("first"));
+        QCOMPARE(textOfFile(memoPath(store.versionsOf(kDay).first().path)),
                  QStringLiteral("second"));
     }
 
@@ -261,7 +255,7 @@ private Q_SLOTS:
             QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("laptop"));
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
-        QCOMPARE(textOf(readFile(memoPath("20261208.rtf"))), QStringLiteral("laptop"));
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("laptop"));
         QCOMPARE(readFile(memoPath(copy)), copyBytes);
     }
 };

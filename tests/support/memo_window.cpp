@@ -3,6 +3,7 @@
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
+#include "richtext/rtf_reader.h"
 #include "support/test_program.h"
 
 #include <QAbstractItemView>
@@ -11,10 +12,17 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QTest>
+#include <QTextDocument>
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString textOfFile(const QString& path) {
+    QTextDocument document;
+    orbeta::rtf::readRtf(readFile(path), document);
+    return document.toPlainText();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

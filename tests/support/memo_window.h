@@ -15,6 +15,8 @@ class Form2;
 }
 
 QByteArray readFile(const QString& path);
+// The text of a memo file, as the memo window shows it.
+QString textOfFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // Japanese text arrives from an input method as committed text.

@@ -76,9 +76,13 @@ grep -q 'unsaved words' "$recovered" || fail "the recovery file lacks the text"
 [ "$(md5sum <"$file")" = "$before" ] || fail "the memo was changed"
 rm "$recovered"
 
-note "a pipe named like a memo: the memo window opens, and the program ends at once"
+note "a pipe named like a memo, large memos being read: the memo window opens, and the program ends at once"
 mv "$file" "$file.kept"
 mkfifo "$file"
+for day in $(seq 10 25); do
+    { printf '{\\rtf1 '; head -c 8000000 < <(yes 'memo words, read for searching\par'); printf '}'; } \
+        >"$work/memos/20251$day.rtf"
+done
 start
 open_today
 memo_menu 2
@@ -87,7 +91,7 @@ xdotool key ctrl+f
 wait_window "メモを検索" >/dev/null
 wmctrl -i -c "$calendar"
 ends_within "$orbeta_pid" 1
-rm "$file"
+rm "$file" "$work"/memos/20251??.rtf
 mv "$file.kept" "$file"
 
 note "the window system goes away with unsaved text: kept beside the memo"

@@ -176,6 +176,7 @@ private Q_SLOTS:
                      qPrintable(memo.notice()));
             QVERIFY(memo.findChild<QLabel*>("lblNotice")->isVisible());
             QVERIFY(memo.RichTextBox1().geometry().top() > 0); // below the notice
+            QVERIFY(memo.RichTextBox1().isReadOnly());         // typing could never be saved
             typeText(&memo.RichTextBox1(), "new words");
             QString refusal;
             whenModalAppears([&](QWidget* box) {

@@ -233,6 +233,55 @@ private Q_SLOTS:
                  QStringLiteral("second"));
     }
 
+    // A day the calendar cannot show (before 1753) is still the day its memo opens and saves.
+    void aMemoBeforeTheCalendarsFirstDayIsItsOwn() {
+        writeFile(memoPath("175211.rtf"), "{\\rtf1 old\\par}");
+        QString shown;
+        whenModalAppears([&](QWidget* modal) {
+            auto* memo = qobject_cast<Form2*>(modal);
+            QVERIFY(memo);
+            shown = memo->RichTextBox1().toPlainText();
+            QVERIFY(memo->windowTitle().contains("1752"));
+            typeText(&memo->RichTextBox1(), QStringLiteral("new "));
+            menuItem(memo, "mnu_saveclose")->trigger();
+        });
+        test_->program->openMemo(QDate(1752, 1, 1));
+        QCOMPARE(shown, QStringLiteral("old"));
+        QCOMPARE(textOfFile(memoPath("175211.rtf")), QStringLiteral("new old"));
+        QVERIFY(!QFile::exists(memoPath("175311.rtf")));
+    }
+
+    // Given the memo folder renamed while a memo is open, the save goes into the folder where it
+    // now is, and the window says so; given it deleted, the save fails and the text stays.
+    void aFolderMovedOrDeletedDoesNotGoUnnoticed() {
+        const QString moved = test_->folder.filePath("moved");
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            typeText(&memo.RichTextBox1(), QStringLiteral("where?"));
+            QVERIFY(QDir().rename(test_->memoFolder(), moved));
+            QString told;
+            whenModalAppears([&](QWidget* box) {
+                told = box->objectName();
+                box->close();
+            });
+            menuItem(&memo, "mnu_saveclose")->trigger();
+            QCOMPARE(told, QStringLiteral("folderMoved"));
+        }));
+        QCOMPARE(textOfFile(moved + "/20261208.rtf"), QStringLiteral("where?"));
+        QVERIFY(openMemo(kDay.addDays(1), [&](Form2& memo) {
+            typeText(&memo.RichTextBox1(), QStringLiteral("nowhere"));
+            QVERIFY(QDir(moved).removeRecursively());
+            QString message;
+            whenModalAppears([&](QWidget* box) {
+                message = static_cast<QMessageBox*>(box)->text();
+                box->close();
+            });
+            menuItem(&memo, "mnu_saveclose")->trigger();
+            QVERIFY2(message.contains("削除されています"), qPrintable(message));
+            QVERIFY(memo.isVisible());
+            QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("nowhere"));
+        }));
+    }
+
     // A sync tool's copy of the memo: the notice names it, the list shows it, not to be edited,
     // its text goes into the memo as one step, and the copy itself is never changed.
     void aSyncToolsCopyIsShownAndItsTextTaken() {

@@ -1,6 +1,7 @@
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
+#include "memo/frm_versions.h"
 #include "memo/rich_text_box.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
@@ -9,13 +10,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
 
 using namespace orbeta;
 
@@ -135,6 +140,50 @@ private Q_SLOTS:
         test_->program->openMemo(QDate(2020, 5, 5));
         typeText(&window().txtQuery(), u"ぴくにっく"_qs);
         QCOMPARE(rows(), QStringList{u"2020/05/05 (火)  晴れて、ピクニック"_qs});
+    }
+
+    // Given nothing changing, the idle window does not search again; given a query of thousands
+    // of words, it searches for the first few and says so.
+    void searchesOnlyWhenSomethingChangedAndBoundsAQuery() {
+        QSignalSpy searched(&window().results(), &QAbstractItemModel::modelReset);
+        QSignalSpy shownAgain(&window().results(), &QAbstractItemModel::dataChanged);
+        QTest::qWait(3500); // past the window's look at the folder
+        QCOMPARE(searched.size() + shownAgain.size(), 0);
+
+        QString pasted;
+        for (int word = 0; word < 16000; ++word)
+            pasted += QStringLiteral("東京%1 ").arg(word);
+        QElapsedTimer clock;
+        clock.start();
+        window().txtQuery().setText(pasted);
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(window().results().terms().size(), search::SearchResults::kMaxTerms);
+        QVERIFY2(window().lblCount().text().contains(u"はじめの 16 語"_qs),
+                 qPrintable(window().lblCount().text()));
+    }
+
+    // Given a copy a sync tool made of a memo, a word only the copy holds finds it, marked, and
+    // opening it shows the copy over the memo.
+    void aSyncToolsCopyIsFoundAndOpened() {
+        write("1999327.sync-conflict-19990327-101010-ABCDEFG.rtf", u"laptop only"_qs);
+        QTRY_COMPARE(test_->program->memoIndex().fileCount(), 4);
+        typeText(&window().txtQuery(), u"laptop"_qs);
+        QTRY_COMPARE(window().results().rowCount(), 1);
+        QVERIFY(window().results().index(0).data(search::SearchResults::CopyRole).toBool());
+        QVERIFY(rows().first().contains(search::kCopyMark));
+        // The copy comes over the memo window: it is read, then both are closed.
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* versions = qobject_cast<frmVersions*>(QApplication::activeModalWidget())) {
+                shown = versions->txtPreview().toPlainText();
+                versions->reject();
+                QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+            }
+        });
+        poll.start(10);
+        QTest::keyClick(&window().txtQuery(), Qt::Key_Return);
+        QCOMPARE(shown, u"laptop only"_qs);
     }
 };
 

@@ -162,20 +162,20 @@ void MonthView::paintCell(QPainter* painter, const QRect& rect, QDate date) cons
     painter->setPen(selected ? palette().color(group, QPalette::HighlightedText)
                              : numberColour(date));
     painter->drawText(rect, Qt::AlignCenter, QString::number(date.day()));
-    if (copies_.contains(date)) { // a corner folded over: another version of the memo
-        const QPoint corner = rect.topRight() + QPoint(-1, 1);
-        const QPoint points[] = {corner, corner - QPoint(kCopyMarkPixels, 0),
-                                 corner + QPoint(0, kCopyMarkPixels)};
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(kCopyMark);
-        painter->drawPolygon(points, 3);
-    }
     if (date == today_) {
         QPen frame(kTodayFrame, 2);
         frame.setJoinStyle(Qt::MiterJoin);
         painter->setPen(frame);
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(QRectF(rect).adjusted(1, 1, -1, -1));
+    }
+    if (copies_.contains(date)) { // a corner folded over: another version of the memo
+        const QPoint corner = rect.topRight() + QPoint(-2, 2); // inside today's frame
+        const QPoint points[] = {corner, corner - QPoint(kCopyMarkPixels, 0),
+                                 corner + QPoint(0, kCopyMarkPixels)};
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(kCopyMark);
+        painter->drawPolygon(points, 3);
     }
     painter->restore();
 }

@@ -40,6 +40,7 @@ frmVersions::frmVersions(const MemoStore& memos, QDate day, QWidget* owner) : QD
 
     lstVersions_ = new QListWidget(this);
     lstVersions_->setObjectName(QStringLiteral("lstVersions"));
+    lstVersions_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long lines are cut
     txtPreview_ = new QTextEdit(this);
     txtPreview_->setObjectName(QStringLiteral("txtPreview"));
     txtPreview_->setReadOnly(true);

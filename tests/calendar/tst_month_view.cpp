@@ -200,6 +200,15 @@ private Q_SLOTS:
         writeMemo(QStringLiteral("202659.rtf"), "{\\rtf1 new\\par}");
         QTRY_COMPARE(toolTipText(view(), QDate(2026, 5, 9)), QStringLiteral("new"));
         QTRY_COMPARE(view().dateTextFormat(QDate(2026, 5, 8)).fontWeight(), QFont::Normal);
+
+        // A sync tool's copy marks its day, with or without the day's own memo, until it goes.
+        const QString copy = QStringLiteral("2026510 (conflicted copy 2026-05-10 101530).rtf");
+        writeMemo(copy, "{\\rtf1 laptop\\par}");
+        QTRY_VERIFY(shows(view(), cellOf(view(), QDate(2026, 5, 10)), MonthView::kCopyMark));
+        QVERIFY(toolTipText(view(), QDate(2026, 5, 10)).contains(copy));
+        QVERIFY(!shows(view(), cellOf(view(), QDate(2026, 5, 11)), MonthView::kCopyMark));
+        QVERIFY(QFile::remove(test_->memoPath(copy)));
+        QTRY_VERIFY(!shows(view(), cellOf(view(), QDate(2026, 5, 10)), MonthView::kCopyMark));
     }
 
     void todayMovesAtMidnightAndTheSelectionWithIt() {

@@ -155,6 +155,13 @@ private Q_SLOTS:
             start->kill();
     }
 
+    // Without a lock to be had for another reason than another program, the start says why.
+    void noLockIsToldNeverHidden() {
+        SingleInstance start(kDevice, kInode, lockFolder_.filePath("not/there"));
+        QCOMPARE(start.claim(100ms), SingleInstance::Claim::NoLock);
+        QVERIFY(!start.problem().isEmpty());
+    }
+
     // The same folder by another path, a link or a bind mount, is known as the same folder.
     void theFolderIsKnownByWhatItIs() {
         QTemporaryDir place;

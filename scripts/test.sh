@@ -34,7 +34,11 @@ report_stages() {
 }
 trap report_stages EXIT
 
-configure=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# Line tables only: stack traces keep their file and line, and each file compiles a quarter
+# faster than with full debugging information.
+configure=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+           "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
+           "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_CXX_FLAGS_DEBUG=-g1")
 if command -v ccache >/dev/null; then
     configure+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR=$root # a clone elsewhere on the machine finds the same compiles

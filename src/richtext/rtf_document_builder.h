@@ -63,6 +63,7 @@ private:
     QTextTable* insertTable(int rows, int columns);
     std::size_t replayTable(QTextTable* table);
     void replayAsParagraph(const TableEvent& event);
+    void replay(const TableEvent& event, const ParaState& para);
     void applyMerges(QTextTable* table, int row, const RowDefinition& definition,
                      std::vector<int>& verticalStart);
 

@@ -101,25 +101,11 @@ std::size_t DocumentBuilder::replayTable(QTextTable* table) {
             paragraphPending_ = crowded;
             inCell = true;
         }
-        switch (event.kind) {
-        case TableEvent::Insert:
-            openParagraph();
-            cursor_.insertText(event.text, event.format);
-            break;
-        case TableEvent::EndParagraph:
-            openParagraph();
-            formatBlock(event.para);
-            paragraphPending_ = true;
-            break;
-        case TableEvent::EndCell:
-            openParagraph();
-            formatBlock(event.para);
+        replay(event, event.para);
+        if (event.kind == TableEvent::EndCell) {
             paragraphPending_ = false;
             inCell = false;
             ++cell;
-            break;
-        case TableEvent::EndRow:
-            break;
         }
     }
     cursor_ = table->lastCursorPosition();
@@ -132,6 +118,11 @@ std::size_t DocumentBuilder::replayTable(QTextTable* table) {
 void DocumentBuilder::replayAsParagraph(const TableEvent& event) {
     ParaState para = event.para;
     para.inTable = false;
+    replay(event, para);
+}
+
+// Text, and the end of a paragraph or a cell, in the paragraph `para` describes.
+void DocumentBuilder::replay(const TableEvent& event, const ParaState& para) {
     switch (event.kind) {
     case TableEvent::Insert:
         openParagraph();

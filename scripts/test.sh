@@ -42,6 +42,7 @@ configure=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if command -v ccache >/dev/null; then
     configure+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR=$root # a clone elsewhere on the machine finds the same compiles
+    export CCACHE_SLOPPINESS=pch_defines,time_macros # caches compiles with precompiled headers
 fi
 
 stage "build with the tests"

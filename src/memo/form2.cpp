@@ -120,8 +120,7 @@ void Form2::openDay(QDate day) {
     // Typing into a memo that can never be saved would only lose the typing.
     richTextBox1_->setReadOnly(!opened_.mayBeReplaced());
     recoveryOffered_ = opened_.mayBeReplaced() && !memos_.recoveriesOf(day).isEmpty();
-    mnuVersions_->setEnabled(!memos_.versionsOf(day).isEmpty() ||
-                             !memos_.conflictCopiesOf(day).isEmpty());
+    mnuVersions_->setEnabled(memos_.hasVersions(day) || !memos_.conflictCopiesOf(day).isEmpty());
     showNotice();
     richTextBox1_->moveCursor(QTextCursor::Start);
 }

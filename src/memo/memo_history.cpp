@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 namespace orbeta {
 
@@ -19,6 +20,31 @@ QString folderOf(const QString& memoName) {
 
 bool newerFirst(const MemoHistory::Version& a, const MemoHistory::Version& b) {
     return a.replacedAt != b.replacedAt ? a.replacedAt > b.replacedAt : a.sequence > b.sequence;
+}
+
+// The time and sequence a version file's name gives; nothing for any other name.
+std::optional<MemoHistory::Version> versionNamed(const QString& file) {
+    static const QRegularExpression versionName(
+        QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d{1,6}))?\\.rtf$"));
+    const QRegularExpressionMatch match = versionName.match(file);
+    if (!match.hasMatch())
+        return std::nullopt;
+    // Taken apart by hand: QDateTime::fromString costs about twenty times as much, and a memo
+    // may have hundreds of versions.
+    const QStringView stamp = match.capturedView(1);
+    const auto number = [stamp](qsizetype from, qsizetype length) {
+        return stamp.mid(from, length).toInt();
+    };
+    const QDate date(number(0, 4), number(4, 2), number(6, 2));
+    const QTime time(number(9, 2), number(11, 2), number(13, 2));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    MemoHistory::Version version;
+    version.replacedAt = QDateTime(date, time);
+    version.sequence = match.capturedView(2).toInt();
+    if (!version.replacedAt.isValid())
+        return std::nullopt;
+    return version;
 }
 
 } // namespace
@@ -50,24 +76,24 @@ SaveOutcome MemoHistory::keep(const QString& name, QByteArrayView bytes, mode_t 
 }
 
 QList<MemoHistory::Version> MemoHistory::versionsOf(const QString& name) const {
-    static const QRegularExpression versionName(
-        QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d{1,6}))?\\.rtf$"));
     QList<Version> versions;
     const QString folder = folderOf(name);
     for (const QString& file : folder_->list(folder)) {
-        const QRegularExpressionMatch match = versionName.match(file);
-        if (!match.hasMatch())
+        std::optional<Version> version = versionNamed(file);
+        if (!version)
             continue;
-        Version version;
-        version.path = folder + u'/' + file;
-        version.replacedAt = QDateTime::fromString(match.captured(1), kStampFormat);
-        version.sequence = match.captured(2).toInt();
-        version.size = folder_->status(version.path).size;
-        if (version.replacedAt.isValid())
-            versions.append(version);
+        version->path = folder + u'/' + file;
+        version->size = folder_->status(version->path).size;
+        versions.append(*version);
     }
     std::sort(versions.begin(), versions.end(), newerFirst);
     return versions;
+}
+
+bool MemoHistory::hasVersions(const QString& name) const {
+    const QStringList files = folder_->list(folderOf(name));
+    return std::any_of(files.cbegin(), files.cend(),
+                       [](const QString& file) { return versionNamed(file).has_value(); });
 }
 
 void MemoHistory::prune(const QString& name) const {

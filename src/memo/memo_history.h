@@ -38,6 +38,8 @@ public:
     SaveOutcome keep(const QString& name, QByteArrayView bytes, mode_t mode) const;
     // The versions of a memo file, newest first.
     QList<Version> versionsOf(const QString& name) const;
+    // Whether it has any, without looking at each.
+    bool hasVersions(const QString& name) const;
     // Removes the versions the rules no longer keep; never the newest, never a memo file.
     void prune(const QString& name) const;
     FileRead read(const Version& version, qint64 limit) const;

@@ -69,6 +69,7 @@ public:
     QList<ConflictCopy> conflictCopiesOf(QDate day) const;
     // Earlier versions of a day's memo, newest first.
     QList<MemoHistory::Version> versionsOf(QDate day) const;
+    bool hasVersions(QDate day) const { return history_.hasVersions(memoSaveName(day)); }
 
     // What the calendar shows of a day.
     struct DaySummary {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -106,10 +107,14 @@ private Q_SLOTS:
     }
 
     // Versions younger than 30 days stay, and beyond them the newest 20; the newest always, and
-    // never a memo file.
+    // never a memo file, nor a file whose name gives no real time.
     void pruningKeepsTheRecentAndTheNewest() {
         MemoStore store(folder_.path(), clock_);
         writeFile(path("20261208.rtf"), "{\\rtf1 memo\\par}");
+        QVERIFY(QDir(folder_.path()).mkpath(QStringLiteral(".orbeta-history/20261208.rtf")));
+        const QString noTime = path(".orbeta-history/20261208.rtf/20261131-250000.rtf");
+        writeFile(noTime, "{\\rtf1 not a version}");
+        QVERIFY(!store.hasVersions(kDay));
         const auto keepOn = [&](QDate day) {
             clock_.set(QDateTime(day, QTime(9, 0)));
             const QByteArray bytes = "{\\rtf1 " + day.toString(Qt::ISODate).toLatin1() + "}";
@@ -129,7 +134,9 @@ private Q_SLOTS:
         clock_.set(QDateTime(kDay.addYears(1), QTime(10, 0)));
         store.history().prune(QStringLiteral("20261208.rtf"));
         QCOMPARE(store.versionsOf(kDay).size(), 20);
+        QVERIFY(store.hasVersions(kDay));
         QCOMPARE(readFile(path("20261208.rtf")), QByteArray("{\\rtf1 memo\\par}"));
+        QVERIFY(QFile::exists(noTime));
     }
 
     // A pipe, a socket and a device named like memos are neither opened nor waited for: the

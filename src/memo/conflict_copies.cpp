@@ -19,7 +19,8 @@ struct Pattern {
 
 // Each pattern is anchored to the whole name; the memo's name is six to eight digits.
 const std::array<Pattern, 6>& patterns() {
-    static const std::array<Pattern, 6> all{{
+    // Never destroyed: the folder is listed on a thread that may outlive the static objects.
+    static const auto& all = *new std::array<Pattern, 6>{{
         {"Syncthing",
          QRegularExpression(
              QStringLiteral("^(\\d{6,8})\\.sync-conflict-(\\d{8})-(\\d{6})-[A-Z0-9]{7}\\.rtf$")),

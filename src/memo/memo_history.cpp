@@ -11,7 +11,7 @@ namespace orbeta {
 
 namespace {
 
-const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+constexpr QStringView kStampFormat = u"yyyyMMdd-HHmmss";
 constexpr int kMaxPerSecond = 100000;
 
 QString folderOf(const QString& memoName) {
@@ -24,8 +24,8 @@ bool newerFirst(const MemoHistory::Version& a, const MemoHistory::Version& b) {
 
 // The time and sequence a version file's name gives; nothing for any other name.
 std::optional<MemoHistory::Version> versionNamed(const QString& file) {
-    static const QRegularExpression versionName(
-        QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d{1,6}))?\\.rtf$"));
+    static const QRegularExpression& versionName =
+        *new QRegularExpression(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d{1,6}))?\\.rtf$"));
     const QRegularExpressionMatch match = versionName.match(file);
     if (!match.hasMatch())
         return std::nullopt;

@@ -6,7 +6,7 @@ namespace orbeta {
 
 namespace {
 
-const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+constexpr QStringView kStampFormat = u"yyyyMMdd-HHmmss";
 
 } // namespace
 
@@ -20,7 +20,7 @@ QString recoveryFileName(const QString& memoName, const QDateTime& at, int seque
 }
 
 std::optional<RecoveryFile> recoveryFileOf(const QString& fileName) {
-    static const QRegularExpression pattern(
+    static const QRegularExpression& pattern = *new QRegularExpression(
         QStringLiteral("^(\\d{6,8})\\.recovered-(\\d{8}-\\d{6})(?:-\\d{1,6})?\\.rtf$"));
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch())

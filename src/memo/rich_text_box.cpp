@@ -63,6 +63,16 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     QTextEdit::mousePressEvent(event);
 }
 
+// A right click soon after another (the menu chosen from by keyboard, then the next click)
+// comes as a double click: it is a press all the same.
+void RichTextBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        Q_EMIT mouseDown(event->button(), event->globalPosition().toPoint());
+        return;
+    }
+    QTextEdit::mouseDoubleClickEvent(event);
+}
+
 void RichTextBox::contextMenuEvent(QContextMenuEvent* event) {
     event->accept(); // the window shows its menu on the button press itself
 }

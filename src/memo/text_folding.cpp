@@ -63,8 +63,9 @@ std::unique_ptr<const FoldTable> makeFoldTable() {
 }
 
 const FoldTable& foldTable() {
-    static const std::unique_ptr<const FoldTable> table = makeFoldTable();
-    return *table;
+    // Never destroyed: reading threads fold until the process is gone.
+    static const FoldTable& table = *makeFoldTable().release();
+    return table;
 }
 
 char32_t codePointAt(const char16_t* text, qsizetype size, qsizetype& i) {

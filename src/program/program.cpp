@@ -2,37 +2,24 @@
 
 #include "about/frm_about.h"
 #include "app/single_instance.h"
-#include "app/unchosen_end.h"
+#include "app/termination_signals.h"
+#include "app/window_system_loss.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
 #include "memo/memo_store.h"
 #include "memo/rich_text_box.h"
 #include "memo/text_folding.h"
-#include "richtext/rtf_writer.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
-
-#include <cstdlib>
 
 namespace orbeta {
 
 namespace {
-
-// The program whose unsaved memo text is kept should the program be ended from outside the
-// event loop (the window system's connection lost, which ends it at once).
-Program* programToKeep = nullptr;
-
-void keepTextAtExit() {
-    if (programToKeep)
-        programToKeep->keepUnsavedText();
-}
 
 void say(const char* name, const QString& text, QMessageBox::Icon icon) {
     QMessageBox box(icon, QStringLiteral("Orbeta"), text, QMessageBox::Ok);
@@ -54,8 +41,8 @@ Program::Program(Services services)
       search_([this] { return makeSearch(); }) {}
 
 Program::~Program() {
-    if (programToKeep == this)
-        programToKeep = nullptr;
+    if (unsavedTextKeptAtTheEnd_)
+        setLastWordsBeforeWindowSystemLoss({});
 }
 
 Form1* Program::makeCalendar() {
@@ -148,37 +135,23 @@ bool Program::StartUnlessRunning() {
         QObject::connect(instance_.get(), &SingleInstance::comeForward, [this] { ComeForward(); });
         break;
     }
-    keepTextWhenEndedUnasked();
+    keepUnsavedTextAtUnchosenEnds();
     Start();
     return true;
 }
 
-// Signals and the end of the session end the program without the user's word: the text of an
-// open memo is kept beside it first.
-void Program::keepTextWhenEndedUnasked() {
-    auto* unchosen = new UnchosenEnd(&form1());
-    QObject::connect(unchosen, &UnchosenEnd::ending, [this](int signalNumber) {
+// Signals, the end of the session and the loss of the window system end the program without
+// the user's word: the text of an open memo is kept beside it first.
+void Program::keepUnsavedTextAtUnchosenEnds() {
+    auto* signals = new TerminationSignals(&form1());
+    QObject::connect(signals, &TerminationSignals::terminationRequested, [this](int signalNumber) {
         keepUnsavedText();
         QCoreApplication::exit(128 + signalNumber);
     });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &form1(),
                      [this] { keepUnsavedText(); });
-    unchosenEndsHandled_ = true;
-}
-
-// The window system going away ends the program from inside Qt, at once: the text of an open
-// memo is kept by a handler of the program's end, registered when the first memo opens. Writing
-// once first makes what writing needs before the handler, so that it is still there when the
-// handler runs at the very end.
-void Program::keepTextAtTheVeryEnd() {
-    if (!unchosenEndsHandled_ || programToKeep == this)
-        return;
-    QTextDocument warmUp;
-    QTextCursor(&warmUp).insertText(QStringLiteral("予定 A"));
-    rtf::writeRtf(warmUp);
-    programToKeep = this;
-    static const bool registered = std::atexit(keepTextAtExit) == 0;
-    Q_UNUSED(registered);
+    setLastWordsBeforeWindowSystemLoss([this] { keepUnsavedText(); });
+    unsavedTextKeptAtTheEnd_ = true;
 }
 
 void Program::keepUnsavedText() {
@@ -205,7 +178,6 @@ void Program::openMemo(QDate day, const QString& copy, const QStringList& search
         memo->activateWindow();
         return;
     }
-    keepTextAtTheVeryEnd();
     // Touching the window loads it, and loading puts it where the user left it.
     Form2& memo = form2();
     memo.openDay(day);

@@ -92,14 +92,13 @@ public:
 private:
     Form1* makeCalendar();
     frmSearch* makeSearch();
-    void keepTextWhenEndedUnasked();
-    void keepTextAtTheVeryEnd();
+    void keepUnsavedTextAtUnchosenEnds();
 
     Services services_;
     std::unique_ptr<MemoStore> store_;
     std::unique_ptr<search::MemoIndex> memoIndex_; // outlives the windows that show it
     std::unique_ptr<SingleInstance> instance_;
-    bool unchosenEndsHandled_ = false;
+    bool unsavedTextKeptAtTheEnd_ = false;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;

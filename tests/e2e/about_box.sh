@@ -23,6 +23,7 @@ open_about() {
 
 # visible_windows NAME: how many mapped windows have that name.
 visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+windows_named() { [ "$(visible_windows "$1")" "$2" "$3" ]; } # windows_named NAME -eq N
 
 note "with a system information program on PATH"
 orbeta_env=(PATH="$work/bin")
@@ -36,8 +37,7 @@ dx=$((ax + aw / 2 - 512)) dy=$((ay + ah / 2 - 384))
 [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "About box not centred: off by $dx,$dy"
 [ "$aw $ah" = "325 153" ] || fail "About box is ${aw}x$ah"
 xdotool key alt+s
-for _ in $(seq 50); do [ -e "$work/sysinfo-started" ] && break; sleep 0.1; done
-[ -e "$work/sysinfo-started" ] || fail "the system information program was not started"
+wait_for "the system information program was not started" test -e "$work/sysinfo-started"
 [ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed"
 xdotool key Escape
 wait_gone "$about"
@@ -50,11 +50,9 @@ start_orbeta
 calendar=$(wait_window Orbeta)
 open_about
 xdotool key alt+s
-for _ in $(seq 50); do [ "$(visible_windows Orbeta)" -ge 2 ] && break; sleep 0.1; done
-[ "$(visible_windows Orbeta)" -ge 2 ] || fail "no message box"
+wait_for "no message box" windows_named Orbeta -ge 2
 xdotool key Return
-for _ in $(seq 50); do [ "$(visible_windows Orbeta)" -eq 1 ] && break; sleep 0.1; done
-[ "$(visible_windows Orbeta)" -eq 1 ] || fail "message box did not close"
+wait_for "message box did not close" windows_named Orbeta -eq 1
 [ "$(visible_windows 'Orbeta Information')" -eq 1 ] || fail "the About box closed with the message"
 xdotool key Escape
 wait_gone "$about"

@@ -33,13 +33,15 @@ xdotool type --delay 150 "東京"
 
 note "the results, copied"
 expected=$'2025/12/07\t東京で会議\n2024/03/15\tTokyo 東京 tower\n2022/11/01\t東京駅\n2022/01/11\t東京駅'
-for _ in $(seq 50); do
+# The results come as the memos are read: they are copied until the list is whole.
+results_copied() {
     xdotool key Tab ctrl+a ctrl+c
-    [ "$(clipboard)" = "$expected" ] && break
+    reason="copied: $(clipboard)"
+    [ "$(clipboard)" = "$expected" ] && return 0
     xdotool key shift+Tab
-    sleep 0.1
-done
-[ "$(clipboard)" = "$expected" ] || fail "copied: $(clipboard)"
+    return 1
+}
+wait_for "the results" results_copied
 shot="${ORBETA_SCREENSHOTS:-$work}/memo-search.png"
 import -window root "$shot"
 
@@ -48,8 +50,8 @@ xdotool key Home Return
 memo_window=$(wait_window "Orbeta 2025/12/07")
 wait_active "$memo_window"
 xdotool key ctrl+c
-for _ in $(seq 50); do [ "$(clipboard)" = "東京" ] && break; sleep 0.1; done
-[ "$(clipboard)" = "東京" ] || fail "selected in the memo: $(clipboard)"
+clipboard_holds() { reason="it holds $(clipboard)"; [ "$(clipboard)" = "$1" ]; }
+wait_for "東京 is not selected in the memo" clipboard_holds "東京"
 wmctrl -i -c "$memo_window"
 wait_gone "$memo_window"
 wait_active "$search"

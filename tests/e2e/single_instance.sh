@@ -6,6 +6,7 @@ ORBETA=$(realpath "$1")
 source "$(dirname "$0")/x11_session.sh"
 
 count_calendars() { xdotool search --onlyvisible --name '^Orbeta$' 2>/dev/null | wc -l; }
+calendars() { [ "$(count_calendars)" -eq "$1" ]; }
 
 # start_in FOLDER: runs the program there; sets started_pid.
 start_in() {
@@ -32,27 +33,23 @@ note "second start in the same folder, by another path, ends and brings the firs
 ln -s "$work/memos" "$work/link-to-memos"
 xdotool windowminimize --sync "$first"
 start_in "$work/link-to-memos"
-for _ in $(seq 100); do kill -0 "$started_pid" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$started_pid" 2>/dev/null && fail "the second start is still running"
+wait_for "the second start is still running" is_ended "$started_pid"
 wait "$started_pid" || fail "the second start ended with status $?"
-for _ in $(seq 100); do [ "$(count_calendars)" -eq 1 ] && break; sleep 0.05; done
-[ "$(count_calendars)" -eq 1 ] || fail "$(count_calendars) calendars shown, expected the first one, forward"
+wait_for "$(count_calendars) calendars shown, expected the first one, forward" calendars 1
 kill -0 "$first_pid" || fail "the first program ended"
 
 note "a start in another folder runs beside it"
 start_in "$work/other"
 second_pid=$started_pid
-for _ in $(seq 100); do [ "$(count_calendars)" -eq 2 ] && break; sleep 0.05; done
-[ "$(count_calendars)" -eq 2 ] || fail "no second calendar for another folder"
+wait_for "no second calendar for another folder" calendars 2
 
 note "after the first is killed, a start in its folder runs"
 kill -9 "$first_pid"
 wait "$first_pid" 2>/dev/null || true
-for _ in $(seq 100); do [ "$(count_calendars)" -eq 1 ] && break; sleep 0.05; done
+wait_for "the killed program's calendar is still shown" calendars 1
 start_in "$work/memos"
 third_pid=$started_pid
-for _ in $(seq 100); do [ "$(count_calendars)" -eq 2 ] && break; sleep 0.05; done
-[ "$(count_calendars)" -eq 2 ] || fail "no calendar after the first program was killed"
+wait_for "no calendar after the first program was killed" calendars 2
 kill -0 "$third_pid" || fail "the new start ended"
 for id in $(xdotool search --onlyvisible --name '^Orbeta$'); do wmctrl -i -c "$id"; done
 wait_exit "$second_pid"

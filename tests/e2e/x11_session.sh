@@ -33,7 +33,7 @@ note() { echo "-- $*"; }
 exec {displayfd}<> <(:)
 Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-read -r -t 10 display <&"$displayfd" || fail "Xvfb did not start"
+read -r -t 60 display <&"$displayfd" || fail "Xvfb did not start"
 export DISPLAY=":$display"
 echo "display $DISPLAY" >>"$work/openbox.log"
 # The window manager now and then fails to open a display that has just come up while other
@@ -43,13 +43,14 @@ for _ in 1 2 3; do
     openbox --sm-disable >>"$work/openbox.log" 2>&1 &
     wm_pid=$!
     pids+=("$wm_pid")
-    for _ in $(seq 100); do
+    wm_end=$((SECONDS + ${ORBETA_E2E_PATIENCE:-60}))
+    while [ "$SECONDS" -lt "$wm_end" ]; do
         if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
             wm_ready=yes
             break
         fi
         kill -0 "$wm_pid" 2>/dev/null || break
-        sleep 0.1
+        sleep 0.05
     done
     [ -n "$wm_ready" ] && break
 done
@@ -64,48 +65,61 @@ start_orbeta() {
     pids+=("$orbeta_pid")
 }
 
+# Every wait is for a state of the program or the X server, never for time to pass; the limit
+# only ends a test that has failed, so it is generous (a machine under load is slow).
+patience=${ORBETA_E2E_PATIENCE:-60}
+
+# wait_for DESCRIPTION COMMAND...: waits until COMMAND succeeds; fails with DESCRIPTION when it
+# has not within the limit, and with what COMMAND last left in `reason`.
+wait_for() {
+    local what=$1
+    shift
+    local end=$((SECONDS + patience))
+    reason=""
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || fail "$what${reason:+: $reason}"
+        sleep 0.05
+    done
+}
+
+# visible_window NAME: prints the id of a mapped window so named.
+visible_window() {
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && echo "$id"
+}
+
 # wait_window NAME: prints the id of the visible window so named, once mapped.
 wait_window() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    fail "no window named '$1'"
+    wait_for "no window named '$1'" visible_window "$1" >/dev/null
+    visible_window "$1"
 }
 
 # wait_settled ID: waits until the window manager has framed the window and it has stopped
 # moving.
+settled() {
+    xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' || return 1
+    local now
+    now=$(client_position "$1")
+    [ "$now" = "${last_position:-}" ] && return 0
+    last_position=$now
+    return 1
+}
 wait_settled() {
-    local last="" now
-    for _ in $(seq 100); do
-        if xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then
-            now=$(client_position "$1")
-            [ "$now" = "$last" ] && return 0
-            last=$now
-        fi
-        sleep 0.05
-    done
-    fail "window $1 did not settle"
+    last_position=""
+    wait_for "window $1 did not settle" settled "$1"
 }
 
 # wait_active ID: waits until the window has the keyboard focus.
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 wait_active() {
-    for _ in $(seq 100); do
-        [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "window $1 did not get the focus"
+    wait_for "window $1 did not get the focus" is_active "$1"
 }
 
 # wait_gone ID: waits until the window is no longer mapped.
+is_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 wait_gone() {
-    for _ in $(seq 100); do
-        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
-        sleep 0.1
-    done
-    fail "window $1 still shown"
+    wait_for "window $1 still shown" is_gone "$1"
 }
 
 # client_position ID: "x y" of the window's client area on the screen.
@@ -124,17 +138,12 @@ frame_position() {
 
 # wait_exit PID: waits for the program to end, and fails unless it ended well (a sanitizer's
 # finding at exit, a leak say, makes the exit status non-zero).
+is_ended() { ! kill -0 "$1" 2>/dev/null; }
 wait_exit() {
     local status=0
-    for _ in $(seq 100); do
-        if ! kill -0 "$1" 2>/dev/null; then
-            wait "$1" || status=$?
-            [ "$status" -eq 0 ] || { cat "$work/orbeta.log" >&2; fail "the program ended with status $status"; }
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "process $1 did not end"
+    wait_for "process $1 did not end" is_ended "$1"
+    wait "$1" || status=$?
+    [ "$status" -eq 0 ] || { cat "$work/orbeta.log" >&2; fail "the program ended with status $status"; }
 }
 
 # click_at X Y BUTTON: moves the pointer there and clicks. (mousemove --sync would wait for a
@@ -143,32 +152,31 @@ click_at() {
     xdotool mousemove "$1" "$2" click "$3"
 }
 
-# drag_window ID DX DY: drags the window by its title bar, at a user's pace.
+# drag_window ID DX DY: drags the window by its title bar, through two motions, each one seen by
+# the X server before the next.
 drag_window() {
     local x y
     read -r x y < <(client_position "$1")
-    xdotool mousemove $((x + 60)) $((y - 8)) # so that the next move is a motion to wait for
+    xdotool mousemove --sync $((x + 60)) $((y - 8))
     xdotool mousemove --sync $((x + 40)) $((y - 8)) mousedown 1
-    sleep 0.2
     xdotool mousemove --sync $((x + 40 + $2 / 2)) $((y - 8 + $3 / 2))
-    sleep 0.1
     xdotool mousemove --sync $((x + 40 + $2)) $((y - 8 + $3))
-    sleep 0.2
     xdotool mouseup 1
+    moved_from() { [ "$(client_position "$1")" != "$2 $3" ]; }
+    wait_for "window $1 was not moved" moved_from "$1" "$x" "$y"
     wait_settled "$1"
 }
 
 # wait_popup: waits until one of the program's popup menus is on the screen.
-wait_popup() {
-    local found
-    for _ in $(seq 50); do
-        found=$(xdotool search --onlyvisible --class orbeta 2>/dev/null | while read -r id; do
-            xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && echo "$id"
-        done | head -n 1) || true
-        [ -n "$found" ] && return 0
-        sleep 0.1
+popup_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --class orbeta 2>/dev/null); do
+        xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && return 0
     done
-    fail "no menu appeared"
+    return 1
+}
+wait_popup() {
+    wait_for "no menu appeared" popup_shown
 }
 
 # memo_menu N: right-clicks in the memo window (client area at mx my) and chooses the N-th item

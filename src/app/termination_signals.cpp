@@ -1,4 +1,4 @@
-#include "app/unchosen_end.h"
+#include "app/termination_signals.h"
 
 #include <QSocketNotifier>
 
@@ -24,11 +24,11 @@ extern "C" void noteSignal(int signalNumber) {
 
 } // namespace
 
-UnchosenEnd::UnchosenEnd(QObject* parent) : QObject(parent) {
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &UnchosenEnd::takeSignals);
+    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::takeSignals);
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
@@ -37,18 +37,18 @@ UnchosenEnd::UnchosenEnd(QObject* parent) : QObject(parent) {
         ::sigaction(signalNumber, &action, nullptr);
 }
 
-UnchosenEnd::~UnchosenEnd() {
+TerminationSignals::~TerminationSignals() {
     for (const int signalNumber : kEndingSignals)
         std::signal(signalNumber, SIG_DFL);
 }
 
-void UnchosenEnd::takeSignals() {
+void TerminationSignals::takeSignals() {
     unsigned char byte = 0;
     int last = 0;
     while (::read(signalPipe[0], &byte, 1) == 1)
         last = byte;
     if (last != 0)
-        Q_EMIT ending(last);
+        Q_EMIT terminationRequested(last);
 }
 
 } // namespace orbeta

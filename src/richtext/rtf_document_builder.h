@@ -64,8 +64,14 @@ private:
     std::size_t replayTable(QTextTable* table);
     void replayAsParagraph(const TableEvent& event);
     void replay(const TableEvent& event, const ParaState& para);
+    // Rows of one column merged down: from the first to the last, once known.
+    struct VerticalRun {
+        int first = -1;
+        int last = -1;
+    };
     void applyMerges(QTextTable* table, int row, const RowDefinition& definition,
-                     std::vector<int>& verticalStart);
+                     std::vector<VerticalRun>& runs);
+    static void mergeRun(QTextTable* table, int column, VerticalRun& run);
 
     QTextCursor& cursor_;
     const CharFormats& formats_;

@@ -32,12 +32,14 @@ void DocumentBuilder::buildTable() {
         replayAsParagraph(table_[i]);
     if (table) {
         int row = 0;
-        std::vector<int> verticalStart(static_cast<std::size_t>(kMaxColumns), -1);
+        std::vector<VerticalRun> runs(static_cast<std::size_t>(kMaxColumns));
         for (std::size_t i = 0; i < past && row < rows; ++i)
             if (table_[i].kind == TableEvent::EndRow)
-                applyMerges(table, row++, table_[i].row, verticalStart);
+                applyMerges(table, row++, table_[i].row, runs);
         if (row < rows) // a last row that no \row ended
-            applyMerges(table, row, rowDefinition_, verticalStart);
+            applyMerges(table, row, rowDefinition_, runs);
+        for (int column = 0; column < kMaxColumns; ++column)
+            mergeRun(table, column, runs[static_cast<std::size_t>(column)]);
     }
     table_.clear();
 }
@@ -139,8 +141,10 @@ void DocumentBuilder::replay(const TableEvent& event, const ParaState& para) {
     }
 }
 
+// Cells merged across are merged row by row; cells merged down are merged once their run of
+// rows has ended (merging again for each row would take time in the square of the rows).
 void DocumentBuilder::applyMerges(QTextTable* table, int row, const RowDefinition& definition,
-                                  std::vector<int>& verticalStart) {
+                                  std::vector<VerticalRun>& runs) {
     const auto& cells = definition.cells;
     const int columns = std::min(static_cast<int>(cells.size()), table->columns());
     for (int column = 0; column < columns;) {
@@ -153,16 +157,24 @@ void DocumentBuilder::applyMerges(QTextTable* table, int row, const RowDefinitio
             table->mergeCells(row, column, 1, span);
         column += span;
     }
-    for (int column = 0; column < columns; ++column) {
-        const auto& cell = cells[static_cast<std::size_t>(column)];
-        int& start = verticalStart[static_cast<std::size_t>(column)];
-        if (cell.verticalFirst)
-            start = row;
-        else if (cell.verticalNext && start >= 0)
-            table->mergeCells(start, column, row - start + 1, 1);
-        else
-            start = -1;
+    for (int column = 0; column < kMaxColumns; ++column) {
+        VerticalRun& run = runs[static_cast<std::size_t>(column)];
+        const bool defined = column < columns;
+        const auto* cell = defined ? &cells[static_cast<std::size_t>(column)] : nullptr;
+        if (cell && cell->verticalNext && run.first >= 0) {
+            run.last = row;
+            continue;
+        }
+        mergeRun(table, column, run);
+        if (cell && cell->verticalFirst)
+            run = {row, row};
     }
+}
+
+void DocumentBuilder::mergeRun(QTextTable* table, int column, VerticalRun& run) {
+    if (run.first >= 0 && run.last > run.first)
+        table->mergeCells(run.first, column, run.last - run.first + 1, 1);
+    run = {};
 }
 
 } // namespace orbeta::rtf

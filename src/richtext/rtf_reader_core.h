@@ -110,8 +110,12 @@ private:
     void unicodeWord(int value);
     void controlSymbol(char symbol);
 
-    // destinations (rtf_reader_destinations.cpp)
+    // destinations by kind (rtf_reader_destinations.cpp), those kept as they stand
+    // (rtf_reader_kept_destinations.cpp)
     void destinationWord(Kw word);
+    bool tableDestination(Kw word);
+    bool objectDestination(Kw word);
+    bool hiddenTextDestination(Kw word);
     void unknownDestination();
     void keepGroup(State::Kept kind, bool onlyWithText);
     bool skippedTooDeep();

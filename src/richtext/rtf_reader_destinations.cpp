@@ -6,15 +6,10 @@ namespace orbeta::rtf {
 void Reader::destinationWord(Kw word) {
     if (skippedTooDeep())
         return;
+    if (tableDestination(word) || objectDestination(word) || hiddenTextDestination(word))
+        return;
     const bool inText = state_.destination == Destination::Text;
     switch (word) {
-    case Kw::fonttbl:
-        state_.destination = Destination::FontTable;
-        break;
-    case Kw::colortbl:
-        state_.destination = Destination::ColorTable;
-        colors_.start();
-        break;
     case Kw::field:
     case Kw::fldinst:
     case Kw::fldrslt:
@@ -24,69 +19,10 @@ void Reader::destinationWord(Kw word) {
     case Kw::result:
     case Kw::ud:
         break; // read like the text around them
-    case Kw::object:
-        state_.destination = inText ? Destination::Object : Destination::Skip;
-        if (inText) {
-            state_.kept = State::Kept::Object;
-            state_.keptWholeGroup = wordOpensGroup_;
-            object_ = ObjectData();
-        }
-        break;
-    case Kw::pict: {
-        const bool ofObject = state_.destination == Destination::ObjectResult;
-        state_.destination = inText || ofObject ? Destination::Picture : Destination::Skip;
-        if (inText || ofObject) {
-            state_.kept = State::Kept::Picture;
-            state_.keptWholeGroup = wordOpensGroup_;
-            state_.pictureOfObject = ofObject;
-            picture_ = PictureData();
-        }
-        break;
-    }
-    case Kw::picprop:
-    case Kw::blipuid:
-        if (state_.destination == Destination::Picture)
-            keepGroup(State::Kept::PictureGroup, false);
-        else
-            state_.destination = Destination::Skip;
-        break;
-    // Text that is not shown where it stands: kept as it is, so that saving loses none of it.
-    case Kw::header:
-    case Kw::headerl:
-    case Kw::headerr:
-    case Kw::headerf:
-    case Kw::footer:
-    case Kw::footerl:
-    case Kw::footerr:
-    case Kw::footerf:
-    case Kw::footnote:
-    case Kw::annotation:
-    case Kw::atnid:
-    case Kw::atnauthor:
-    case Kw::shp:
-    case Kw::do_:
-    case Kw::xe:
-    case Kw::tc:
-    case Kw::txe:
-    case Kw::rxe:
-    case Kw::bkmkstart:
-    case Kw::bkmkend:
-        if (inText)
-            keepGroup(State::Kept::Group, false);
-        else
-            state_.destination = Destination::Skip;
-        break;
     case Kw::pn:
         state_.destination = inText ? Destination::OldList : Destination::Skip;
         if (inText)
             oldList_.start();
-        break;
-    case Kw::listtable:
-    case Kw::listoverridetable:
-    case Kw::list:
-    case Kw::listlevel:
-    case Kw::listoverride:
-        listTableWord(word);
         break;
     case Kw::upr:
         state_.outsidePair = state_.destination;
@@ -98,23 +34,26 @@ void Reader::destinationWord(Kw word) {
     }
 }
 
-// An optional destination (\*) that this program does not know: kept as it stands where it
-// holds text of the memo, skipped elsewhere.
-void Reader::unknownDestination() {
-    if (skippedTooDeep())
-        return;
-    if (state_.destination == Destination::Text)
-        keepGroup(State::Kept::Group, true);
-    else
-        state_.destination = Destination::Skip;
-}
-
-void Reader::keepGroup(State::Kept kind, bool onlyWithText) {
-    state_.destination = Destination::Kept;
-    state_.kept = kind;
-    state_.keptWholeGroup = wordOpensGroup_;
-    state_.keptOnlyWithText = onlyWithText;
-    keptGroupHasText_ = false;
+// The tables at the head of the document: fonts, colours, lists.
+bool Reader::tableDestination(Kw word) {
+    switch (word) {
+    case Kw::fonttbl:
+        state_.destination = Destination::FontTable;
+        return true;
+    case Kw::colortbl:
+        state_.destination = Destination::ColorTable;
+        colors_.start();
+        return true;
+    case Kw::listtable:
+    case Kw::listoverridetable:
+    case Kw::list:
+    case Kw::listlevel:
+    case Kw::listoverride:
+        listTableWord(word);
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Past the depth the reader keeps states for, groups share one: a destination there cannot be

@@ -3,9 +3,9 @@
 // text it replaces; the store prunes after each save as it does in the program.
 // Usage: history_size FOLDER YEARS [SAVES_A_DAY]
 #include "app/clock.h"
-#include "memo/memo_store.h"
 #include "memo_generator.h"
 #include "richtext/rtf_reader.h"
+#include "store/memo_store.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -67,11 +67,11 @@ int main(int argc, char* argv[]) {
         for (int save = 0; save < saves; ++save) {
             clock.set(QDateTime(day, QTime(8 + save, 0)));
             QTextDocument document;
-            orbeta::MemoFiles::Opened opened = store.open(day, document);
+            orbeta::OpenedMemo opened = store.open(day, document);
             // What the memo says by this save: a few hundred bytes more each time.
             orbeta::rtf::readRtf(dayMemo(300 * (save + 1), static_cast<quint32>(day.toJulianDay())),
                                  document);
-            if (!store.save(day, document, opened).ok)
+            if (!store.save(opened, document).ok)
                 return 1;
         }
     }

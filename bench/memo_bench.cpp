@@ -5,11 +5,12 @@
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
-#include "memo/memo_file_name.h"
-#include "memo/memo_store.h"
 #include "memo/rich_text_box.h"
 #include "memo_generator.h"
 #include "program/program.h"
+#include "store/memo_limits.h"
+#include "store/memo_names.h"
+#include "store/memo_store.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -109,13 +110,13 @@ int main(int argc, char* argv[]) {
     // replaces as a version.
     const auto saveTime = [&](QDate day) {
         QTextDocument document;
-        orbeta::MemoFiles::Opened opened = program.memoStore().open(day, document);
+        orbeta::OpenedMemo opened = program.memoStore().open(day, document);
         std::vector<double> times;
         for (int i = 0; i < runs; ++i) {
             QTextCursor(&document).insertText(QStringLiteral("x"));
             QElapsedTimer clock;
             clock.start();
-            if (!program.memoStore().save(day, document, opened).ok)
+            if (!program.memoStore().save(opened, document).ok)
                 std::abort();
             times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
@@ -162,8 +163,8 @@ int main(int argc, char* argv[]) {
     const qsizetype lineCharacters = 101; // 99 letters, a space and the paragraph's end
     {
         QByteArray rtf = "{\\rtf1\\ansi ";
-        for (qsizetype line = 0;
-             (line + 1) * lineCharacters < orbeta::MemoFiles::kMaxEditableCharacters; ++line)
+        for (qsizetype line = 0; (line + 1) * lineCharacters < orbeta::kMaxEditableCharacters;
+             ++line)
             rtf += QByteArray(99, static_cast<char>('a' + line % 26)) + " \\par\n";
         QFile file(memos + QLatin1Char('/') + orbeta::memoSaveName(largestDay));
         file.open(QIODevice::WriteOnly);
@@ -208,7 +209,7 @@ int main(int argc, char* argv[]) {
                 saveTime(largeDay));
     std::printf("open the largest memo the editor takes (%lld characters): %.0f ms; longest stall "
                 "after narrowing and widening it: %lld ms (target: none over 2 s)\n",
-                static_cast<long long>(orbeta::MemoFiles::kMaxEditableCharacters), largestOpen,
+                static_cast<long long>(orbeta::kMaxEditableCharacters), largestOpen,
                 static_cast<long long>(longestStall));
     std::printf("turn the month, 10,000 memo files, first:   %7.3f ms (target < 5); "
                 "with its memos marked %7.3f ms\n",

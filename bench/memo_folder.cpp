@@ -2,8 +2,8 @@
 // Japanese with some Latin words, from a few hundred bytes to a few kilobytes each, every tenth
 // day left without one; or, given BYTES, a memo of that size every day.
 // Usage: memo_folder FOLDER DAYS [LAST_DAY as yyyy-MM-dd [BYTES]]
-#include "memo/memo_file_name.h"
 #include "memo_generator.h"
+#include "store/memo_names.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -3,11 +3,11 @@
 // of the user interface while the folder is read, and memory. Make the folder with memo_folder.
 // Usage: search_bench FOLDER
 #include "app/application.h"
-#include "memo/text_folding.h"
 #include "program/program.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
 #include "search/search_results.h"
+#include "search/text_folding.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // the text read through the search's folding, which must give it back.
 #include "richtext/rtf_plain_text.h"
 #include "richtext/rtf_tokenizer.h"
-#include "memo/text_folding.h"
+#include "search/text_folding.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 # The folders of src/ stand in layers: each includes only from its own folder and the folders
 # below it, so that no change to a window can break another window or what lies beneath.
 # Run as: cmake -DSOURCE_DIR=<src> -P layers.cmake
-set(layers richtext app resources memo calendar search about program)
+set(layers richtext app store resources memo calendar search about program)
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 set(faults "")
 foreach(source IN LISTS sources)

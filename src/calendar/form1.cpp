@@ -8,8 +8,8 @@
 #include "app/window_position.h"
 #include "calendar/month_view.h"
 #include "calendar/second_ticker.h"
-#include "memo/memo_store.h"
 #include "resources/layout.h"
+#include "store/memo_store.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -40,10 +40,14 @@ QString dayToolTip(const QString& holiday, const MemoStore::DaySummary* memo) {
         parts << QStringLiteral("<b>") + holiday.toHtmlEscaped() + QStringLiteral("</b>");
     if (memo && !memo->firstLines.isEmpty())
         parts << memo->firstLines.toHtmlEscaped();
-    if (memo && !memo->copies.isEmpty())
+    if (memo && !memo->copies.isEmpty()) {
+        QString copies = memo->copies.join(QStringLiteral("、"));
+        if (memo->moreCopies > 0)
+            copies += QStringLiteral("、ほか %1 件")
+                          .arg(QLocale(QLocale::Japanese).toString(memo->moreCopies));
         parts << QStringLiteral("<i>ほかの端末で保存された版（同期ツールのコピー）があります: ") +
-                     memo->copies.join(QStringLiteral("、")).toHtmlEscaped() +
-                     QStringLiteral("</i>");
+                     copies.toHtmlEscaped() + QStringLiteral("</i>");
+    }
     if (parts.isEmpty())
         return {};
     return QStringLiteral("<p style=\"white-space:pre-wrap\">") +

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "memo/memo_store.h"
+#include "store/memo_store.h"
 
 #include <QCalendarWidget>
 #include <QDate>

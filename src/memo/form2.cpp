@@ -6,11 +6,12 @@
 #include "app/window_position.h"
 #include "memo/frm_versions.h"
 #include "memo/memo_notice.h"
-#include "memo/memo_store.h"
-#include "memo/memo_text.h"
 #include "memo/rich_text_box.h"
 #include "resources/layout.h"
 #include "richtext/rtf_reader.h"
+#include "store/memo_names.h"
+#include "store/memo_store.h"
+#include "store/memo_text.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -89,6 +90,9 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
     richTextBox1_->setFont(fonts::pGothic(kRichTextBox1FontPoints));
     richTextBox1_->setGeometry(rect());
     connect(richTextBox1_, &RichTextBox::mouseDown, this, &Form2::richTextBoxMouseDown);
+    // The text first: what the user types goes into the memo, and Ctrl+Tab reaches the notice.
+    setTabOrder(richTextBox1_, notice_);
+    richTextBox1_->setFocus();
 
     makeMenu();
     guarded(this, [this] { restoreWindowPosition(*this, positions_, kSection); });
@@ -119,10 +123,14 @@ void Form2::openDay(QDate day) {
     opened_ = memos_.open(day, *richTextBox1_->document());
     // Typing into a memo that can never be saved would only lose the typing.
     richTextBox1_->setReadOnly(!opened_.mayBeReplaced());
-    recoveryOffered_ = opened_.mayBeReplaced() && !memos_.recoveriesOf(day).isEmpty();
-    mnuVersions_->setEnabled(memos_.hasVersions(day) || !memos_.conflictCopiesOf(day).isEmpty());
+    recoveryOffered_.reset();
+    recoveryTaken_.reset();
+    if (opened_.mayBeReplaced())
+        recoveryOffered_ = memos_.recoveryOf(day);
+    mnuVersions_->setEnabled(memos_.hasVersions(day));
     showNotice();
     richTextBox1_->moveCursor(QTextCursor::Start);
+    richTextBox1_->setFocus();
 }
 
 void Form2::selectSpan(qsizetype position, qsizetype length) {
@@ -143,12 +151,19 @@ void Form2::showNotice() {
         plain << text;
         rich << text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) + links;
     };
-    add(memoNotice(opened_, memos_.folder()), {});
-    if (recoveryOffered_)
-        add(recoveryNotice(memos_.recoveriesOf(day_)),
+    add(memoNotice(opened_, memos_.shownPath(opened_.name)), {});
+    const QList<MemoVersion> versions = memos_.versionsOf(day_);
+    if (recoveryOffered_) {
+        const auto others = std::count_if(versions.cbegin(), versions.cend(), [](const auto& v) {
+            return v.kind == MemoVersion::Kind::Recovered || v.kind == MemoVersion::Kind::Journal;
+        });
+        add(recoveryNotice(*recoveryOffered_, others - 1),
             link("recovery:take", QStringLiteral("復元する")) +
                 link("recovery:leave", QStringLiteral("そのままにする")));
-    const QList<ConflictCopy> copies = memos_.conflictCopiesOf(day_);
+    }
+    QList<MemoVersion> copies;
+    std::copy_if(versions.cbegin(), versions.cend(), std::back_inserter(copies),
+                 [](const MemoVersion& v) { return v.kind == MemoVersion::Kind::SyncCopy; });
     add(copiesNotice(copies), link("copies", QStringLiteral("表示する")));
     noticeText_ = plain.join(u'\n');
     notice_->setText(rich.join(QStringLiteral("<br>")));
@@ -157,27 +172,28 @@ void Form2::showNotice() {
 }
 
 void Form2::noticeLinkActivated(const QString& target) {
-    if (target == QLatin1String("recovery:take")) {
-        const QList<RecoveryFile> recoveries = memos_.recoveriesOf(day_);
-        if (!recoveries.isEmpty()) {
-            const FileRead read =
-                memos_.folder().read(recoveries.first().name, MemoFiles::kMaxReadBytes);
-            if (!read.ok()) {
-                tell(
-                    this, "recoveryUnreadable",
-                    QStringLiteral("復元用のファイルを読めませんでした。\n\nファイル: %1\n理由: %2")
-                        .arg(memos_.folder().shownPath(recoveries.first().name), read.reason()));
-                return;
-            }
-            takeContent(read.bytes);
-            recoveryTaken_ = recoveries.first().name;
+    if (target == QLatin1String("recovery:take") && recoveryOffered_) {
+        const VersionContent content = memos_.read(*recoveryOffered_);
+        if (!content.problem.isEmpty()) {
+            tell(this, "recoveryUnreadable",
+                 QStringLiteral("復元用のファイルを読めませんでした。\n\nファイル: %1\n理由: %2")
+                     .arg(recoveryOffered_->name, content.problem));
+            richTextBox1_->setFocus();
+            return;
         }
-        recoveryOffered_ = false;
-    } else if (target == QLatin1String("recovery:leave")) {
-        recoveryOffered_ = false;
+        takeContent(content.bytes);
+        recoveryTaken_ = recoveryOffered_;
+        recoveryOffered_.reset();
+    } else if (target == QLatin1String("recovery:leave") && recoveryOffered_) {
+        memos_.retireRecovery(day_, *recoveryOffered_); // one of the memo's versions now
+        recoveryOffered_.reset();
+        mnuVersions_->setEnabled(memos_.hasVersions(day_));
     } else if (target == QLatin1String("copies")) {
-        const QList<ConflictCopy> copies = memos_.conflictCopiesOf(day_);
-        showVersions(copies.isEmpty() ? QString() : copies.first().name);
+        const QList<MemoVersion> versions = memos_.versionsOf(day_);
+        const auto copy = std::find_if(versions.cbegin(), versions.cend(), [](const auto& v) {
+            return v.kind == MemoVersion::Kind::SyncCopy;
+        });
+        showVersions(copy == versions.cend() ? QString() : copy->id);
         return;
     }
     showNotice();
@@ -207,15 +223,16 @@ void Form2::takeContent(const QByteArray& content) {
 bool Form2::keepUnsavedText() {
     if (day_.isNull() || !richTextBox1_->document()->isModified() || !opened_.mayBeReplaced())
         return false;
-    QString name;
-    if (!memos_.keepRecovery(day_, *richTextBox1_->document(), &name).ok)
-        return false;
-    recoveriesWritten_ << name;
-    return true;
+    return memos_.writeRecovery(day_, *richTextBox1_->document()).ok;
 }
 
 void Form2::unloadHandler() {
     storeWindowPosition(*this, positions_, kSection);
+}
+
+void Form2::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    richTextBox1_->setFocus();
 }
 
 void Form2::resizeEvent(QResizeEvent* event) {
@@ -223,11 +240,12 @@ void Form2::resizeEvent(QResizeEvent* event) {
     layOut();
 }
 
-// The editor fills the window, below the notice when there is one.
+// The editor fills the window, below the notice when there is one; the notice takes at most a
+// third of the window.
 void Form2::layOut() {
     int top = 0;
     if (!notice_->isHidden()) {
-        top = notice_->heightForWidth(width());
+        top = std::min(notice_->heightForWidth(width()), height() / 3);
         notice_->setGeometry(0, 0, width(), top);
     }
     richTextBox1_->setGeometry(0, top, width(), height() - top);
@@ -243,15 +261,20 @@ void Form2::saveAndClose() {
         richTextBox1_->setFocus();
         return;
     }
-    const MemoFiles::Saved saved = memos_.save(day_, *richTextBox1_->document(), opened_);
+    const SaveResult saved = memos_.save(opened_, *richTextBox1_->document());
     if (!saved.ok) {
         // The text stays in the window; the old file, if any, is untouched.
-        tell(this, "saveFailed", saveFailure(saved, memos_.folder()));
+        tell(this, "saveFailed",
+             saveFailure(saved, memos_.folderRemoved() ? memos_.folderPath() : QString()));
         richTextBox1_->setFocus();
         return;
     }
-    retireRecoveries();
-    if (memos_.folder().moved())
+    if (recoveryTaken_) // its text is in the memo now: one of its versions
+        memos_.retireRecovery(day_, *recoveryTaken_);
+    recoveryTaken_.reset();
+    if (!saved.versionProblem.isEmpty())
+        tell(this, "versionNotKept", versionNotKept(saved), QMessageBox::Information);
+    if (memos_.folderMoved())
         tell(this, "folderMoved",
              QStringLiteral("メモのフォルダーは、Orbeta を起動した後で移動されています。"
                             "このメモは移動先のフォルダーに保存しました。\n\nファイル: %1")
@@ -264,28 +287,17 @@ void Form2::saveAndClose() {
 // unless the user says so; asked again if it changes once more while the question is up.
 bool Form2::mayReplaceTheFile() {
     if (!opened_.mayBeReplaced()) {
-        tell(this, "saveRefused", refusalToSave(opened_, memos_.folder()));
+        tell(this, "saveRefused", refusalToSave(opened_, memos_.shownPath(opened_.name)));
         return false;
     }
-    FileVersion asked;
-    while (memos_.changedSince(day_, opened_, &asked)) {
-        if (!askToOverwrite(this, memos_.folder().shownPath(memoSaveName(day_))))
+    FileStamp seen;
+    while (memos_.changedSince(opened_, &seen)) {
+        if (!askToOverwrite(this, memos_.shownPath(memoSaveName(day_))))
             return false;
-        if (memos_.files().contentVersion(memoSaveName(day_)).sameContent(asked))
-            opened_.saveTarget = asked; // what the user agreed to replace
+        opened_.saveTarget = seen; // what the user agreed to replace
+        opened_.saveTargetSettled = false;
     }
     return true;
-}
-
-// Recovery files whose text is now in the memo, or was kept while the memo stayed open, become
-// versions of the memo.
-void Form2::retireRecoveries() {
-    if (!recoveryTaken_.isEmpty())
-        memos_.retireRecovery(day_, recoveryTaken_);
-    for (const QString& name : std::as_const(recoveriesWritten_))
-        memos_.retireRecovery(day_, name);
-    recoveryTaken_.clear();
-    recoveriesWritten_.clear();
 }
 
 } // namespace orbeta

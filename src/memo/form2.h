@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/form.h"
-#include "memo/memo_files.h"
+#include "store/memo_version.h"
+#include "store/opened_memo.h"
 
 #include <QDate>
 #include <QStringList>
+
+#include <optional>
 
 class QLabel;
 class QMenu;
@@ -16,11 +19,11 @@ class PositionStore;
 class RichTextBox;
 
 // The memo window: one day's memo in a rich-text editor that fills the window, and a context
-// menu to save and close, close without saving, or look at earlier versions. The window belongs
+// menu to save and close, close without saving, or look at other versions. The window belongs
 // to the day it was opened for and saves to that day only, whatever happens to the calendar
 // meanwhile. Where the memo could not be shown whole, where text was left from an end the user
 // did not choose, or where a sync tool kept another machine's version, a line above the editor
-// says so; saving never replaces what the user did not see.
+// says so; saving never replaces what the user did not see. The text has the keyboard focus.
 class Form2 : public Form {
     Q_OBJECT
 public:
@@ -35,23 +38,22 @@ public:
     void selectSpan(qsizetype position, qsizetype length);
     // What the line above the editor says; empty when there is nothing to say.
     QString notice() const { return noticeText_; }
-    // Keeps text the user has not saved in a recovery file beside the memo, for an end of the
-    // program that the user did not choose; false when there was none or it could not be kept.
+    // Keeps text the user has not saved, for an end of the program that the user did not
+    // choose; false when there was none or it could not be kept.
     bool keepUnsavedText();
-    // Shows the earlier versions, and the copies of the memo that sync tools made, with `file`
-    // chosen.
+    // Shows the other versions of the memo, with the one whose file is `file` chosen.
     void showVersions(const QString& file = {});
 
 protected:
     void unloadHandler() override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void makeMenu();
     void richTextBoxMouseDown(Qt::MouseButton button, QPoint globalPosition);
     void saveAndClose();
     bool mayReplaceTheFile();
-    void retireRecoveries();
     void showNotice();
     void noticeLinkActivated(const QString& link);
     void takeContent(const QByteArray& content);
@@ -60,11 +62,10 @@ private:
     PositionStore& positions_;
     MemoStore& memos_;
     QDate day_;
-    MemoFiles::Opened opened_;
+    OpenedMemo opened_;
     QString noticeText_;
-    bool recoveryOffered_ = false;
-    QString recoveryTaken_;         // the recovery file whose text the user took
-    QStringList recoveriesWritten_; // by this window
+    std::optional<MemoVersion> recoveryOffered_;
+    std::optional<MemoVersion> recoveryTaken_; // whose text the user took
     QLabel* notice_;
     RichTextBox* richTextBox1_;
     QMenu* p_menu_ = nullptr;

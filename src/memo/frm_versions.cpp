@@ -1,18 +1,18 @@
 #include "memo/frm_versions.h"
 
 #include "app/japanese_fonts.h"
-#include "memo/memo_store.h"
-#include "memo/memo_text.h"
 #include "resources/layout.h"
 #include "richtext/rtf_inline_objects.h"
-#include "richtext/rtf_plain_text.h"
 #include "richtext/rtf_reader.h"
+#include "store/memo_store.h"
+#include "store/memo_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -20,18 +20,30 @@ namespace orbeta {
 
 namespace {
 
-enum Role { FileRole = Qt::UserRole + 1, ContentRole, ProblemRole, DamagedRole };
-
-constexpr int kShownCharacters = 40;
-
 QString sizeText(qint64 bytes) {
     return QLocale(QLocale::Japanese)
         .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
+QString kindText(const MemoVersion& version) {
+    switch (version.kind) {
+    case MemoVersion::Kind::Recovered:
+    case MemoVersion::Kind::Journal:
+        return QStringLiteral("保存されないまま終了したときの内容");
+    case MemoVersion::Kind::Unsaved:
+        return QStringLiteral("保存しなかった編集");
+    case MemoVersion::Kind::SyncCopy:
+        return QStringLiteral("同期のコピー（%1）").arg(version.tool);
+    case MemoVersion::Kind::Replaced:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
-frmVersions::frmVersions(const MemoStore& memos, QDate day, QWidget* owner) : QDialog(owner) {
+frmVersions::frmVersions(MemoStore& memos, QDate day, QWidget* owner)
+    : QDialog(owner), memos_(memos) {
     using namespace layout::frmVersions;
     setObjectName(QStringLiteral("frmVersions"));
     setWindowTitle(QStringLiteral("以前の版 ") + day.toString(QStringLiteral("yyyy/MM/dd")));
@@ -41,6 +53,7 @@ frmVersions::frmVersions(const MemoStore& memos, QDate day, QWidget* owner) : QD
     lstVersions_ = new QListWidget(this);
     lstVersions_->setObjectName(QStringLiteral("lstVersions"));
     lstVersions_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long lines are cut
+    lstVersions_->setUniformItemSizes(true);
     txtPreview_ = new QTextEdit(this);
     txtPreview_->setObjectName(QStringLiteral("txtPreview"));
     txtPreview_->setReadOnly(true);
@@ -68,78 +81,90 @@ frmVersions::frmVersions(const MemoStore& memos, QDate day, QWidget* owner) : QD
     connect(lstVersions_, &QListWidget::currentRowChanged, this, &frmVersions::showChosen);
     connect(cmdClose_, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdUse_, &QPushButton::clicked, this, [this] {
-        if (const QListWidgetItem* item = lstVersions_->currentItem()) {
-            Q_EMIT taken(item->data(ContentRole).toByteArray());
+        if (lstVersions_->currentItem() && shownProblem_.isEmpty()) {
+            Q_EMIT taken(shown_);
             accept();
         }
     });
-    fill(memos, day);
+    connect(&memos_, &MemoStore::versionDescribed, this, &frmVersions::describe);
+
+    versions_ = memos_.versionsOf(day);
+    descriptions_.resize(versions_.size());
+    described_.fill(false, versions_.size());
+    for (qsizetype row = 0; row < versions_.size(); ++row) {
+        auto* item = new QListWidgetItem(entryText(static_cast<int>(row)), lstVersions_);
+        item->setToolTip(versions_.at(row).name);
+        if (versions_.at(row).kind == MemoVersion::Kind::SyncCopy)
+            item->setForeground(QColor(176, 96, 0));
+    }
+    memos_.describe(versions_);
     lstVersions_->setCurrentRow(0);
     showChosen();
 }
 
-void frmVersions::fill(const MemoStore& memos, QDate day) {
-    const auto timeText = [](const QDateTime& time, const char* format) {
-        return time.isValid() ? time.toString(QString::fromLatin1(format)) : QString();
-    };
-    for (const ConflictCopy& copy : memos.conflictCopiesOf(day)) {
-        const FileRead read = memos.folder().read(copy.name, MemoFiles::kMaxReadBytes);
-        addEntry(copy.name,
-                 QStringLiteral("同期のコピー（%1）%2")
-                     .arg(copy.tool, timeText(copy.madeAt, " yyyy/MM/dd HH:mm")),
-                 read.bytes, read.ok() ? QString() : read.reason(), true);
-    }
-    for (const MemoHistory::Version& version : memos.versionsOf(day)) {
-        const FileRead read = memos.history().read(version, MemoFiles::kMaxReadBytes);
-        addEntry(version.path, timeText(version.replacedAt, "yyyy/MM/dd HH:mm:ss"), read.bytes,
-                 read.ok() ? QString() : read.reason(), false);
-    }
+// When, how large, what kind, and the first line once it is known: the first line is last, so
+// that a long one is what is cut.
+QString frmVersions::entryText(int row) const {
+    const MemoVersion& version = versions_.at(row);
+    const VersionDescription& description = descriptions_.at(row);
+    QStringList parts;
+    parts << (version.madeAt.isValid()
+                  ? version.madeAt.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))
+                  : QStringLiteral("日時不明"))
+          << sizeText(version.size);
+    if (const QString kind = kindText(version); !kind.isEmpty())
+        parts << kind;
+    if (!version.problem.isEmpty() || !description.problem.isEmpty())
+        parts << QStringLiteral("（%1）").arg(version.problem.isEmpty() ? description.problem
+                                                                        : version.problem);
+    else if (description.damaged)
+        parts << QStringLiteral("（一部が壊れています）") + description.firstLine;
+    else if (described_.at(row))
+        parts << description.firstLine;
+    return parts.join(QStringLiteral("  ")).replace(u'\t', u' ');
 }
 
-void frmVersions::addEntry(const QString& file, const QString& when, const QByteArray& content,
-                           const QString& problem, bool copy) {
-    QString note = problem;
-    if (note.isEmpty()) {
-        rtf::ReadResult result;
-        rtf::rtfPlainText(content, &result);
-        if (result.status == rtf::ReadStatus::Damaged)
-            note = QStringLiteral("一部が壊れています");
-    }
-    const QString first =
-        problem.isEmpty() ? firstLines(memoFileText(content), 1, kShownCharacters) : QString();
-    QString text = when + QStringLiteral("  ") + sizeText(content.size()) + QStringLiteral("  ") +
-                   (note.isEmpty() ? first : QStringLiteral("（%1）").arg(note));
-    auto* item = new QListWidgetItem(text.replace(u'\t', u' '), lstVersions_);
-    item->setData(FileRole, file);
-    item->setData(ProblemRole, problem);
-    item->setData(DamagedRole, problem.isEmpty() && !note.isEmpty());
-    item->setData(ContentRole, problem.isEmpty() ? content : QByteArray());
-    if (copy)
-        item->setForeground(QColor(176, 96, 0));
+void frmVersions::describe(const MemoVersion& version, const VersionDescription& description) {
+    const auto at = versions_.indexOf(version);
+    if (at < 0)
+        return;
+    descriptions_[at] = description;
+    described_[at] = true;
+    lstVersions_->item(static_cast<int>(at))->setText(entryText(static_cast<int>(at)));
 }
 
 void frmVersions::choose(const QString& file) {
-    for (int row = 0; row < lstVersions_->count(); ++row)
-        if (lstVersions_->item(row)->data(FileRole).toString() == file)
-            lstVersions_->setCurrentRow(row);
+    for (qsizetype row = 0; row < versions_.size(); ++row)
+        if (versions_.at(row).id == file)
+            lstVersions_->setCurrentRow(static_cast<int>(row));
 }
 
 void frmVersions::showChosen() {
-    const QListWidgetItem* item = lstVersions_->currentItem();
-    const QString problem = item ? item->data(ProblemRole).toString() : QString();
-    const QByteArray content = item ? item->data(ContentRole).toByteArray() : QByteArray();
+    const int row = lstVersions_->currentRow();
+    shown_.clear();
+    shownProblem_.clear();
+    if (row >= 0) {
+        VersionContent content = memos_.read(versions_.at(row));
+        shown_ = std::move(content.bytes);
+        shownProblem_ = content.problem;
+    }
     QTextDocument& preview = *txtPreview_->document();
-    if (!rtf::readRtf(content, preview).isRtf())
-        txtPreview_->setPlainText(plainMemoText(content));
-    cmdUse_->setEnabled(item && problem.isEmpty());
-    if (!item)
+    const rtf::ReadResult read = rtf::readRtf(shown_, preview);
+    if (!read.isRtf())
+        txtPreview_->setPlainText(plainMemoText(shown_));
+    txtPreview_->moveCursor(QTextCursor::Start);
+    txtPreview_->verticalScrollBar()->setValue(0);
+    cmdUse_->setEnabled(row >= 0 && shownProblem_.isEmpty());
+    if (row < 0)
         lblNote_->setText(QStringLiteral("以前の版はありません。"));
-    else if (!problem.isEmpty())
-        lblNote_->setText(QStringLiteral("この版は読めません（%1）。").arg(problem));
-    else if (item->data(DamagedRole).toBool())
+    else if (!shownProblem_.isEmpty())
+        lblNote_->setText(QStringLiteral("この版は読めません（%1）。").arg(shownProblem_));
+    else if (read.status == rtf::ReadStatus::Damaged)
         lblNote_->setText(QStringLiteral("この版は一部が壊れています。読めた部分だけを使えます。"));
     else
-        lblNote_->clear();
+        lblNote_->setText(versions_.at(row).kind == MemoVersion::Kind::SyncCopy
+                              ? versions_.at(row).name
+                              : QString());
 }
 
 } // namespace orbeta

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "store/memo_version.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDialog>
+#include <QList>
 
 class QLabel;
 class QListWidget;
@@ -13,15 +16,16 @@ namespace orbeta {
 
 class MemoStore;
 
-// Earlier versions of a day's memo, and the copies of it that a sync tool made on another
-// machine, in a small window owned by the memo window: newest first, each with its date and
-// time, its size and its first line; the chosen one shown below as it looks, not to be edited.
-// "この版を使う" hands its content to the memo window; nothing is written until the memo is
-// saved. A version that cannot be read, or was damaged, says so.
+// The other versions of a day's memo, in a small window owned by the memo window: text kept at
+// an end the user did not choose, the copies a sync tool made on another machine, then earlier
+// versions, newest first, each with its date and time, its size and its first line (read in the
+// background). The chosen one is read when chosen and shown below as it looks, from its top, not
+// to be edited; only it is held. "この版を使う" hands its content to the memo window; nothing is
+// written until the memo is saved. A version that cannot be read, or was damaged, says so.
 class frmVersions : public QDialog {
     Q_OBJECT
 public:
-    frmVersions(const MemoStore& memos, QDate day, QWidget* owner);
+    frmVersions(MemoStore& memos, QDate day, QWidget* owner);
 
     QListWidget& lstVersions() const { return *lstVersions_; }
     QTextEdit& txtPreview() const { return *txtPreview_; }
@@ -35,11 +39,16 @@ Q_SIGNALS:
     void taken(const QByteArray& content);
 
 private:
-    void fill(const MemoStore& memos, QDate day);
-    void addEntry(const QString& file, const QString& when, const QByteArray& content,
-                  const QString& problem, bool copy);
+    void describe(const MemoVersion& version, const VersionDescription& description);
     void showChosen();
+    QString entryText(int row) const;
 
+    MemoStore& memos_;
+    QList<MemoVersion> versions_;
+    QList<VersionDescription> descriptions_;
+    QList<bool> described_;
+    QByteArray shown_; // the content of the chosen version
+    QString shownProblem_;
     QListWidget* lstVersions_;
     QTextEdit* txtPreview_;
     QLabel* lblNote_;

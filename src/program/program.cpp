@@ -7,11 +7,11 @@
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
-#include "memo/memo_store.h"
 #include "memo/rich_text_box.h"
-#include "memo/text_folding.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
+#include "search/text_folding.h"
+#include "store/memo_store.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -109,8 +109,8 @@ void Program::Start() {
 bool Program::StartUnlessRunning() {
     QString problem;
     const QString lockFolder = SingleInstance::privateFolder(&problem);
-    instance_ = std::make_unique<SingleInstance>(store_->folder().device(),
-                                                 store_->folder().inode(), lockFolder);
+    instance_ =
+        std::make_unique<SingleInstance>(store_->folderDevice(), store_->folderInode(), lockFolder);
     switch (instance_->claim()) {
     case SingleInstance::Claim::AnotherCameForward:
         return false;
@@ -118,7 +118,7 @@ bool Program::StartUnlessRunning() {
         say("notAnswering",
             QStringLiteral("このフォルダーでは Orbeta がすでに起動していますが、応答しません。\n\n"
                            "フォルダー: %1\n\nしばらく待ってから、もう一度起動してください。")
-                .arg(store_->folder().startPath()),
+                .arg(store_->folderPath()),
             QMessageBox::Warning);
         return false;
     case SingleInstance::Claim::NoLock:

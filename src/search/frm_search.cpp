@@ -5,11 +5,11 @@
 #include "app/position_store.h"
 #include "app/program_icon.h"
 #include "app/window_position.h"
-#include "memo/text_folding.h"
 #include "resources/layout.h"
 #include "search/memo_index.h"
 #include "search/search_result_delegate.h"
 #include "search/search_results.h"
+#include "search/text_folding.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -11,11 +11,16 @@ namespace {
 // Below this many entries a search runs on this thread alone.
 constexpr std::size_t kEntriesForHelper = 2048;
 
+// The store keeps what this index made of each text.
+std::shared_ptr<const FoldedText> foldedOf(const MemoText& text) {
+    return std::static_pointer_cast<const FoldedText>(text.searchable);
+}
+
 } // namespace
 
 MemoIndex::MemoIndex(MemoStore& store, QObject* parent) : QObject(parent), store_(store) {
     connect(&store_, &MemoStore::daysChanged, this, &MemoIndex::changed);
-    store_.startIndexing();
+    store_.startIndexing([](QStringView text) { return std::make_shared<const FoldedText>(text); });
 }
 
 MemoIndex::State MemoIndex::stateOf(const Entry& entry) const {
@@ -24,7 +29,7 @@ MemoIndex::State MemoIndex::stateOf(const Entry& entry) const {
         return State::Waiting;
     switch (text->state) {
     case MemoText::State::Read:
-        return text->folded ? State::Read : State::Waiting;
+        return text->searchable ? State::Read : State::Waiting;
     case MemoText::State::TooLarge:
         return State::TooLarge;
     case MemoText::State::Unreadable:
@@ -37,7 +42,7 @@ MemoIndex::State MemoIndex::stateOf(const Entry& entry) const {
 
 const FoldedText* MemoIndex::textOf(const Entry& entry) const {
     const MemoText* text = store_.textOf(entry.name);
-    return text && text->state == MemoText::State::Read ? text->folded.get() : nullptr;
+    return text && text->state == MemoText::State::Read ? foldedOf(*text).get() : nullptr;
 }
 
 const std::vector<MemoIndex::Item>& MemoIndex::items() const {
@@ -47,8 +52,9 @@ const std::vector<MemoIndex::Item>& MemoIndex::items() const {
         items_.reserve(static_cast<std::size_t>(days.size()));
         for (const Entry& entry : days) {
             const MemoText* text = store_.textOf(entry.name);
-            Item item{
-                entry, text && text->state == MemoText::State::Read ? text->folded : nullptr, {}};
+            Item item{entry,
+                      text && text->state == MemoText::State::Read ? foldedOf(*text) : nullptr,
+                      {}};
             if (item.text)
                 item.folded = item.text->folded();
             items_.push_back(std::move(item));

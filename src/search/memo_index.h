@@ -1,7 +1,7 @@
 #pragma once
 
-#include "memo/memo_store.h"
-#include "memo/text_folding.h"
+#include "search/text_folding.h"
+#include "store/memo_store.h"
 
 #include <QDate>
 #include <QList>

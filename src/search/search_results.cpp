@@ -1,6 +1,6 @@
 #include "search/search_results.h"
 
-#include "memo/memo_text.h"
+#include "store/memo_text.h"
 
 #include <QPoint>
 

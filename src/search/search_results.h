@@ -1,7 +1,7 @@
 #pragma once
 
-#include "memo/text_folding.h"
 #include "search/memo_index.h"
+#include "search/text_folding.h"
 
 #include <QAbstractListModel>
 #include <QDate>

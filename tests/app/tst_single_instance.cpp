@@ -1,5 +1,5 @@
 #include "app/single_instance.h"
-#include "memo/memo_folder.h"
+#include "store/memo_folder.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

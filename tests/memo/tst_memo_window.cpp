@@ -2,10 +2,11 @@
 #include "calendar/month_view.h"
 #include "memo/form2.h"
 #include "memo/frm_versions.h"
-#include "memo/memo_store.h"
 #include "memo/rich_text_box.h"
 #include "program/program.h"
 #include "richtext/rtf_reader.h"
+#include "store/memo_names.h"
+#include "store/memo_store.h"
 #include "support/fake_clock.h"
 #include "support/memo_window.h"
 #include "support/test_program.h"
@@ -127,9 +128,9 @@ private Q_SLOTS:
         }));
         QCOMPARE(questions, 2);
         QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("edited mine"));
-        const QList<MemoHistory::Version> versions = test_->program->memoStore().versionsOf(kDay);
+        const QList<MemoVersion> versions = test_->program->memoStore().versionsOf(kDay);
         QCOMPARE(versions.size(), 1);
-        QCOMPARE(textOfFile(memoPath(versions.first().path)), QStringLiteral("theirs again"));
+        QCOMPARE(textOfFile(memoPath(versions.first().id)), QStringLiteral("theirs again"));
     }
 
     // Given a damaged memo of the user's alone and a file-size limit the new memo outgrows, the
@@ -169,34 +170,49 @@ private Q_SLOTS:
     }
 
     // Given an end the user did not choose while the memo has unsaved text, the text is kept
-    // beside the memo, which stays as it was; the next opening offers it, and once taken and
-    // saved it is the memo.
+    // beside the memo, once for each change, and the memo stays as it was. The next opening
+    // offers the newest; left, it becomes one of the memo's versions; the one before it is
+    // offered next, and once taken and saved it is the memo.
     void textKeptAtAnUnchosenEndIsOfferedAtTheNextOpening() {
         writeFile(memoPath("20261208.rtf"), "{\\rtf1 saved\\par}");
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
             typeText(&memo.RichTextBox1(), QStringLiteral("未保存の "));
             test_->program->keepUnsavedText();
+            test_->program->keepUnsavedText(); // nothing changed: nothing more is written
+            typeText(&memo.RichTextBox1(), QStringLiteral("もっと "));
+            test_->program->keepUnsavedText();
         }));
-        const QStringList kept = QDir(test_->memoFolder()).entryList({"*.recovered-*"});
-        QCOMPARE(kept.size(), 1);
-        QVERIFY(kept.first().startsWith("20261208.recovered-20261208-235958"));
-        QCOMPARE(textOfFile(memoPath(kept.first())), QStringLiteral("未保存の saved"));
+        const QString older = QStringLiteral("20261208.recovered-20261208-235958.rtf");
+        const QString newer = QStringLiteral("20261208.recovered-20261208-235958-1.rtf");
+        QCOMPARE(QDir(test_->memoFolder()).entryList({"*.recovered-*"}),
+                 (QStringList{newer, older}));
+        const QString olderText = textOfFile(memoPath(older));
+        const QString newerText = textOfFile(memoPath(newer));
+        QCOMPARE(olderText, QStringLiteral("未保存の saved"));
+        QVERIFY(newerText.contains(QStringLiteral("もっと")));
         QCOMPARE(readFile(memoPath("20261208.rtf")), QByteArray("{\\rtf1 saved\\par}"));
 
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
-            QVERIFY2(memo.notice().contains(kept.first()), qPrintable(memo.notice()));
+            QVERIFY2(memo.notice().contains(newer), qPrintable(memo.notice()));
             follow(memo, "recovery:leave");
             QVERIFY(memo.notice().isEmpty());
         }));
+        QVERIFY(!QFile::exists(memoPath(newer)));
+        const QList<MemoVersion> versions = test_->program->memoStore().versionsOf(kDay);
+        QVERIFY(std::any_of(versions.cbegin(), versions.cend(), [&](const MemoVersion& version) {
+            return version.kind == MemoVersion::Kind::Replaced &&
+                   textOfFile(memoPath(version.id)) == newerText;
+        }));
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            QVERIFY2(memo.notice().contains(older), qPrintable(memo.notice()));
             follow(memo, "recovery:take");
-            QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("未保存の saved"));
+            QCOMPARE(memo.RichTextBox1().toPlainText(), olderText);
             memo.RichTextBox1().undo(); // one step
             QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("saved"));
             memo.RichTextBox1().redo();
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
-        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("未保存の saved"));
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), olderText);
         QVERIFY(QDir(test_->memoFolder()).entryList({"*.recovered-*"}).isEmpty());
     }
 
@@ -206,9 +222,9 @@ private Q_SLOTS:
         MemoStore& store = test_->program->memoStore();
         QTextDocument document;
         for (const QString& text : {QStringLiteral("first"), QStringLiteral("second")}) {
-            MemoFiles::Opened opened = store.open(kDay, document);
+            OpenedMemo opened = store.open(kDay, document);
             document.setPlainText(text);
-            QVERIFY(store.save(kDay, document, opened).ok);
+            QVERIFY(store.save(opened, document).ok);
             clock_->set(clock_->now().addSecs(60));
         }
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
@@ -229,8 +245,7 @@ private Q_SLOTS:
             menuItem(&memo, "mnu_saveclose")->trigger();
         }));
         QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("first"));
-        QCOMPARE(textOfFile(memoPath(store.versionsOf(kDay).first().path)),
-                 QStringLiteral("second"));
+        QCOMPARE(textOfFile(memoPath(store.versionsOf(kDay).first().id)), QStringLiteral("second"));
     }
 
     // A day the calendar cannot show (before 1753) is still the day its memo opens and saves.
@@ -289,7 +304,7 @@ private Q_SLOTS:
         const QString copy = QStringLiteral("20261208.sync-conflict-20261208-101530-ABCDEFG.rtf");
         const QByteArray copyBytes = "{\\rtf1 laptop\\par}";
         writeFile(memoPath(copy), copyBytes);
-        QTRY_VERIFY(!test_->program->memoStore().conflictCopiesOf(kDay).isEmpty());
+        QTRY_VERIFY(test_->program->memoStore().hasVersions(kDay));
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
             QVERIFY2(memo.notice().contains(copy), qPrintable(memo.notice()));
             QVERIFY(memo.notice().contains("Syncthing"));

@@ -1,6 +1,6 @@
-#include "memo/memo_store.h"
-#include "memo/text_folding.h"
 #include "search/memo_index.h"
+#include "search/text_folding.h"
+#include "store/memo_store.h"
 #include "support/fake_clock.h"
 
 #include <QFile>
@@ -109,16 +109,16 @@ private Q_SLOTS:
         QTextDocument document;
         document.setPlainText(u"新しいメモ"_qs);
         const QDate day(1999, 3, 27);
-        MemoFiles::Opened opened = store.open(day, document);
+        OpenedMemo opened = store.open(day, document);
         document.setPlainText(u"新しいメモ"_qs);
-        QVERIFY(store.save(day, document, opened).ok);
+        QVERIFY(store.save(opened, document).ok);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{day});
         waitForReading(index);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{day});
         QCOMPARE(found(index, u"february"_qs).size(), 28);
 
         document.setPlainText(u"書き直した"_qs);
-        QVERIFY(store.save(day, document, opened).ok);
+        QVERIFY(store.save(opened, document).ok);
         QCOMPARE(found(index, u"めも"_qs), QList<QDate>{});
         QCOMPARE(found(index, u"書き直し"_qs), QList<QDate>{day});
     }

@@ -80,6 +80,16 @@ QByteArray tableMemo(int rows, int columns) {
     return out;
 }
 
+QByteArray mergedColumnMemo(int rows) {
+    QByteArray out(kHeader);
+    for (int row = 0; row < rows; ++row)
+        out += (row == 0 ? "\\trowd\\clvmgf\\cellx1000\\cellx2000\\pard\\intbl merged\\cell "
+                         : "\\trowd\\clvmrg\\cellx1000\\cellx2000\\pard\\intbl \\cell ") +
+               QByteArray::number(row) + "\\cell\\row\r\n";
+    out += "\\pard\\par\r\n}\r\n";
+    return out;
+}
+
 QByteArray dayMemo(qsizetype bytes, quint32 seed) {
     static const char16_t* const nouns[] = {
         u"会議",         u"打ち合わせ", u"東京",     u"大阪",       u"買い物",   u"病院",

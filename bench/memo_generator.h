@@ -8,6 +8,8 @@ QByteArray richEditStyleMemo(qsizetype bytes, quint32 seed = 1);
 
 // A memo that is one table of `rows` rows and `columns` columns, a short text in every cell.
 QByteArray tableMemo(int rows, int columns);
+// A table of two columns whose first column is one cell merged down all its rows.
+QByteArray mergedColumnMemo(int rows);
 
 // A day memo as a rich-edit control writes it: Japanese sentences of everyday words in code page
 // 932, some Latin words and times, bold, colour and size changes, paragraphs of a line or two.

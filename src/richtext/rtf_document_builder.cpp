@@ -21,10 +21,12 @@ namespace {
 
 constexpr double kRtfDefaultPoints = 12; // text without \fs
 constexpr int kMaxListIndent = 9;
-// Table cells a file may make: a few thousand, and more as its size allows. A real table costs
-// more bytes a cell than this (a \cellx and a \cell each); Qt takes a few microseconds a cell.
+// Table cells a file may make: a few thousand, and more as its size allows (a real table costs
+// more bytes a cell than this: a \cellx and a \cell each), up to what the editor lays out in a
+// moment: Qt lays out a table whole when it is first shown, some 25 microseconds a cell.
 constexpr qint64 kCellsInAnyFile = 4096;
 constexpr qint64 kBytesPerCell = 8;
+constexpr qint64 kMostCells = 16384;
 // Qt marks every item of a list again for each item added to it, so a list of thousands of items
 // takes minutes to read and every new item to lay out. Longer lists go on in another list of the
 // same kind, which the writer writes as the same list.
@@ -70,7 +72,7 @@ QTextBlockFormat blockFormatOf(const ParaState& para) {
 DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const CharFormats& formats, bool pasting,
                                  qsizetype inputBytes)
     : cursor_(cursor), formats_(formats), pasting_(pasting),
-      cellBudget_(kCellsInAnyFile + inputBytes / kBytesPerCell) {}
+      cellBudget_(std::min(kMostCells, kCellsInAnyFile + inputBytes / kBytesPerCell)) {}
 
 void DocumentBuilder::text(const QString& text, const CharState& chr, const ParaState& para) {
     const QTextCharFormat format = formats_.format(chr);

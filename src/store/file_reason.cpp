@@ -19,8 +19,12 @@ QString fileReason(int errorNumber) {
     case EROFS:
         return QStringLiteral("読み取り専用のディスクです");
     case ENOENT:
-    case ENOTDIR:
         return QStringLiteral("ファイルまたはフォルダーが見つかりません");
+    case ENOTDIR:
+    case ELOOP:
+        return QStringLiteral(
+            "フォルダーのあるべきところに、フォルダーでないもの（ファイルかリンク）"
+            "があります");
     case EISDIR:
         return QStringLiteral("同じ名前のフォルダーがあります");
     case EIO:

@@ -29,6 +29,7 @@ constexpr mode_t kNewFileMode = 0666; // less the user's umask
 constexpr int kTemporaryTries = 16;
 
 std::atomic<int> windowThreadReads{0};
+std::atomic<int> allReads{0};
 
 std::mutex syncRecordMutex;
 int syncRecorders = 0;
@@ -239,6 +240,10 @@ int MemoFolder::readsOnWindowThread() {
     return windowThreadReads;
 }
 
+int MemoFolder::reads() {
+    return allReads;
+}
+
 FileRead MemoFolder::read(const QString& name, qint64 limit) const {
     if (const QCoreApplication* application = QCoreApplication::instance();
         application && QThread::currentThread() == application->thread())
@@ -274,6 +279,7 @@ FileRead MemoFolder::read(const QString& name, qint64 limit) const {
     read.bytes.truncate(got);
     read.stamp.size = got;
     read.outcome = FileRead::Outcome::Read;
+    ++allReads;
     return read;
 }
 

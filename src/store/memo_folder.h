@@ -57,6 +57,8 @@ public:
     // How many files all folders have read on the thread of the windows: only the memo being
     // opened may be read there.
     static int readsOnWindowThread();
+    // How many files all folders have read, on any thread.
+    static int reads();
     // The stamp of what is at `name`, through a link inside the folder; nothing exists for a
     // dangling link or one that leads outside.
     FileStamp stamp(const QString& name) const;

@@ -1,9 +1,11 @@
 #include "memo/memo_notice.h"
 #include "richtext/rtf_writer.h"
+#include "store/memo_folder.h"
 #include "store/memo_limits.h"
 #include "store/memo_store.h"
 #include "store/memo_text.h"
 #include "support/fake_clock.h"
+#include "support/memo_window.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,12 +18,20 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace orbeta;
 
 namespace {
+
+QPair<quint64, quint64> statOf(const QString& path) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return {status.st_dev, status.st_ino};
+}
 
 // Saves a document as the day's memo, as a memo window opened on the day would.
 SaveResult saveAs(MemoStore& store, QDate day, const QTextDocument& document) {
@@ -337,6 +347,120 @@ private Q_SLOTS:
         QCOMPARE(
             firstLines(QString(200, u'あ'), MemoText::kPreviewLines, MemoText::kPreviewCharacters),
             QString(80, u'あ') + u'…');
+    }
+
+    // A memo that is a link to a file inside the folder is saved where that file is; one that
+    // leads out of the folder is neither read, kept nor replaced, and its text reaches neither
+    // the calendar nor the search; a memo nobody may write is not replaced, and the save says
+    // why.
+    void linksAndMemosNobodyMayWrite() {
+        const QDate inside(2026, 12, 8);
+        QVERIFY(QDir(folder_.path()).mkpath("archive"));
+        write("archive/december.rtf", "{\\rtf1 kept in the archive\\par}");
+        QVERIFY(QFile::link("archive/december.rtf", folder_.filePath("20261208.rtf")));
+        QTextDocument document;
+        OpenedMemo opened = store_->open(inside, document);
+        QCOMPARE(opened.found, OpenedMemo::Found::Rtf);
+        QTextCursor(&document).insertText("edited, ");
+        QVERIFY(store_->save(opened, document).ok);
+        QVERIFY(QFileInfo(folder_.filePath("20261208.rtf")).isSymLink());
+        QCOMPARE(textOfFile(folder_.filePath("archive/december.rtf")),
+                 QString("edited, kept in the archive"));
+
+        QTemporaryDir elsewhere;
+        const QByteArray secret = "{\\rtf1 the key of another program\\par}";
+        writeFile(elsewhere.filePath("id_ed25519"), secret);
+        QVERIFY(QFile::link(elsewhere.filePath("id_ed25519"), folder_.filePath("20261215.rtf")));
+        opened = store_->open(QDate(2026, 12, 15), document);
+        QCOMPARE(opened.found, OpenedMemo::Found::Unreadable);
+        QCOMPARE(opened.reason, QString("メモのフォルダーの外を指すリンクです"));
+        QVERIFY(document.isEmpty());
+        document.setPlainText("over it");
+        opened.found = OpenedMemo::Found::Nothing; // as if the window let it be saved
+        QVERIFY(!store_->save(opened, document).ok);
+        QCOMPARE(readFile(elsewhere.filePath("id_ed25519")), secret);
+        QVERIFY(QFileInfo(folder_.filePath("20261215.rtf")).isSymLink());
+        QVERIFY(!QDir(folder_.filePath(".orbeta-history/20261215.rtf")).exists());
+        QVERIFY(QDir(folder_.path()).entryList({"*.bak"}).isEmpty());
+        QTRY_VERIFY(!store_->reading());
+        store_->month(2026, 12);
+        QTRY_VERIFY(!store_->reading());
+        QVERIFY(!store_->month(2026, 12).value(15).firstLines.contains("key"));
+
+        write("20261210.rtf", "{\\rtf1 read only\\par}");
+        QVERIFY(QFile::setPermissions(folder_.filePath("20261210.rtf"),
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        opened = store_->open(QDate(2026, 12, 10), document);
+        document.setPlainText("changed");
+        const SaveResult refused = store_->save(opened, document);
+        QVERIFY(!refused.ok);
+        QCOMPARE(refused.error, QString("書き込みが許されていないファイルです（読み取り専用）"));
+        QCOMPARE(textOfFile(folder_.filePath("20261210.rtf")), QString("read only"));
+    }
+
+    // A save puts on the disk the folders of versions it made and the folder that holds the new
+    // version, not only the memo folder: after a power cut, what the memo replaced is there too.
+    // The version is the replaced file itself, linked, not written again.
+    void aVersionReachesTheDiskWithItsFolders() {
+        write("20261208.rtf", "{\\rtf1 first\\par}");
+        const auto replaced = statOf(folder_.filePath("20261208.rtf"));
+        QTextDocument document;
+        OpenedMemo opened = store_->open(QDate(2026, 12, 8), document);
+        document.setPlainText("second");
+        const SyncedFolders synced;
+        QVERIFY(store_->save(opened, document).ok);
+        const auto identity = [this](const char* folder) {
+            return statOf(folder_.filePath(QString::fromLatin1(folder)));
+        };
+        const auto syncs = synced.folders();
+        QVERIFY(syncs.contains(identity(".")));
+        QVERIFY(syncs.contains(identity(".orbeta-history")));
+        QVERIFY(syncs.contains(identity(".orbeta-history/20261208.rtf")));
+        const QStringList versions =
+            QDir(folder_.filePath(".orbeta-history/20261208.rtf")).entryList(QDir::Files);
+        QCOMPARE(versions.size(), 1);
+        QCOMPARE(statOf(folder_.filePath(".orbeta-history/20261208.rtf/" + versions.first())),
+                 replaced);
+    }
+
+    // A folder of versions that cannot be written (a file in its place, here) does not stop a
+    // save: the replaced text is kept beside the memo instead, and the result names the folder
+    // and the reason.
+    void anUnwritableFolderOfVersionsDoesNotStopSaving() {
+        write("20261208.rtf", "{\\rtf1 old\\par}");
+        write(".orbeta-history", "a file where the folder should be");
+        QTextDocument document;
+        OpenedMemo opened = store_->open(QDate(2026, 12, 8), document);
+        document.setPlainText("new");
+        const SaveResult saved = store_->save(opened, document);
+        QVERIFY2(saved.ok, qPrintable(saved.error));
+        QVERIFY2(saved.versionProblem.contains(".orbeta-history"),
+                 qPrintable(saved.versionProblem));
+        QVERIFY(!saved.versionProblem.contains("見つかりません"));
+        QCOMPARE(saved.replacedKeptAs, folder_.filePath("20261208.rtf.bak"));
+        QCOMPARE(read("20261208.rtf.bak"), QByteArray("{\\rtf1 old\\par}"));
+        QCOMPARE(textOfFile(folder_.filePath("20261208.rtf")), QString("new"));
+    }
+
+    // A folder of versions that is a link, to another user's folder say, is never followed:
+    // nothing is written there and nothing there is pruned.
+    void aFolderOfVersionsThatIsALinkIsNotFollowed() {
+        QTemporaryDir victim;
+        for (int second = 0; second < 30; ++second)
+            writeFile(
+                victim.filePath(QString("20200101-0000%1.rtf").arg(second, 2, 10, QChar('0'))),
+                "theirs");
+        const QStringList before = QDir(victim.path()).entryList(QDir::Files);
+        QVERIFY(QDir(folder_.path()).mkpath(".orbeta-history"));
+        QVERIFY(QFile::link(victim.path(), folder_.filePath(".orbeta-history/20261208.rtf")));
+        write("20261208.rtf", "{\\rtf1 old\\par}");
+        QTextDocument document;
+        for (const char* text : {"one", "two", "three"}) {
+            OpenedMemo opened = store_->open(QDate(2026, 12, 8), document);
+            document.setPlainText(QString::fromLatin1(text));
+            QVERIFY(store_->save(opened, document).ok);
+        }
+        QCOMPARE(QDir(victim.path()).entryList(QDir::Files), before);
     }
 };
 

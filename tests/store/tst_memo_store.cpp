@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -233,6 +234,87 @@ private Q_SLOTS:
         QTRY_VERIFY(!index.reading());
         QCOMPARE(index.fileCount(), 0);
         QVERIFY(store.month(2026, 12).isEmpty());
+    }
+
+    // A look at a file begun before a save, and delivered after it, does not put the old text
+    // back: the calendar and the search go on showing what was saved.
+    void aReadBegunBeforeASaveDoesNotUndoIt() {
+        writeFile(path("20261208.rtf"), "{\\rtf1 before\\par}");
+        MemoStore store(folder_.path(), clock_);
+        QTRY_VERIFY(!store.reading());
+        QTextDocument document;
+        OpenedMemo opened = store.open(kDay, document);
+        document.setPlainText(QStringLiteral("after"));
+        const int readsBefore = MemoFolder::reads();
+        store.month(2026, 12); // the memo is read off this thread
+        QVERIFY(QTest::qWaitFor([&] { return MemoFolder::reads() > readsBefore; }));
+        // Read, and not yet delivered: this thread has not run its events since.
+        QVERIFY(store.save(opened, document).ok);
+        QTRY_VERIFY(!store.reading());
+        QCOMPARE(store.month(2026, 12).value(8).firstLines, QStringLiteral("after"));
+    }
+
+    // Text kept at an unchosen end goes to the user's own state folder when it cannot go beside
+    // the memo (the folder was deleted, here), privately, and the memo offers it there.
+    void unsavedTextGoesToTheStateFolderWhenTheMemoFolderCannotTakeIt() {
+        const QString memos = path("memos");
+        const QString state = path("state");
+        QVERIFY(QDir().mkpath(memos));
+        MemoStore store(memos, clock_, nullptr, MemoStore::Watch::Notices, state);
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("書きかけ"));
+        QVERIFY(QDir(memos).removeRecursively());
+        QString where;
+        const SaveOutcome kept = store.writeRecovery(kDay, document, &where);
+        QVERIFY2(kept.ok, qPrintable(kept.reason));
+        QVERIFY2(where.startsWith(state + "/orbeta/unsaved/folder-"), qPrintable(where));
+        QCOMPARE(QFileInfo(where).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFileInfo(QFileInfo(where).path()).permissions() &
+                     (QFile::ReadGroup | QFile::ReadOther | QFile::ExeGroup | QFile::ExeOther),
+                 QFileDevice::Permissions());
+        const std::optional<MemoVersion> offered = store.recoveryOf(kDay);
+        QVERIFY(offered);
+        QCOMPARE(offered->kind, MemoVersion::Kind::Journal);
+        QTextDocument back;
+        rtf::readRtf(store.read(*offered).bytes, back);
+        QCOMPARE(back.toPlainText(), QStringLiteral("書きかけ"));
+    }
+
+    // Of text kept at unchosen ends, the newest is offered: by time and then by its number in
+    // the second, never by the order of names; a pipe named like a newer one is passed over.
+    void theNewestRecoveryIsOfferedAndAPipeIsPassedOver() {
+        writeFile(path("20261208.recovered-20261208-090000.rtf"), "{\\rtf1 first\\par}");
+        writeFile(path("20261208.recovered-20261208-090000-1.rtf"), "{\\rtf1 second\\par}");
+        writeFile(path("20261208.recovered-20261208-090000-10.rtf"), "{\\rtf1 eleventh\\par}");
+        writeFile(path("20261208.recovered-20261208-090000-9.rtf"), "{\\rtf1 tenth\\par}");
+        QVERIFY(::mkfifo(QFile::encodeName(path("20261208.recovered-20261208-100000.rtf")), 0600) ==
+                0);
+        MemoStore store(folder_.path(), clock_);
+        QTRY_VERIFY(!store.reading());
+        const std::optional<MemoVersion> offered = store.recoveryOf(kDay);
+        QVERIFY(offered);
+        QCOMPARE(offered->id, QStringLiteral("20261208.recovered-20261208-090000-10.rtf"));
+        QVERIFY(store.read(*offered).problem.isEmpty());
+    }
+
+    // The folder's notices are passed on within a moment even while other files of the folder
+    // are written all the time (a busy home folder): names that are no memo's do not hold them
+    // back.
+    void changesAreSeenInABusyFolder() {
+        MemoStore store(folder_.path(), clock_);
+        QVERIFY(store.watching());
+        QTRY_VERIFY(!store.reading());
+        store.month(2026, 12);
+        QTimer busy;
+        int written = 0;
+        connect(&busy, &QTimer::timeout, this,
+                [&] { writeFile(path("busy.log"), QByteArray::number(++written)); });
+        busy.start(20);
+        QTRY_VERIFY(written > 3);
+        writeFile(path("20261208.rtf"), "{\\rtf1 seen\\par}");
+        QTRY_COMPARE(store.month(2026, 12).value(8).firstLines, QStringLiteral("seen"));
+        busy.stop();
     }
 };
 

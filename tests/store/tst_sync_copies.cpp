@@ -1,6 +1,7 @@
 #include "search/memo_index.h"
 #include "store/memo_names.h"
 #include "store/memo_store.h"
+#include "store/memo_version.h"
 #include "store/sync_copies.h"
 #include "support/fake_clock.h"
 #include "support/memo_window.h"
@@ -8,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace orbeta;
 
@@ -97,6 +101,55 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(copy));
         QTRY_VERIFY(index.search({QStringLiteral("laptop")}).isEmpty());
         QVERIFY(store.month(2026, 5).value(12).copies.isEmpty());
+    }
+
+    // A copy whose name is not valid UTF-8 is marked and found, and its name is shown with the
+    // byte that did not decode; characters that turn or hide text are shown as their codes, so
+    // that a copy cannot pass for another name; a link to a large file inside the folder shows
+    // that file's size; thousands of copies are summed up in the tooltip's summary.
+    void copiesWhateverTheirNames() {
+        QTemporaryDir folder;
+        FakeClock clock(QDateTime(QDate(2026, 5, 12), QTime(9, 0)));
+        const QByteArray latin1 = "2026512 (J\xF6rg's conflicted copy 2026-05-12).rtf";
+        const int written =
+            ::open((folder.path().toUtf8() + '/' + latin1).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(written >= 0);
+        const QByteArray text = "{\\rtf1 from the other machine\\par}";
+        QCOMPARE(::write(written, text.constData(), std::size_t(text.size())),
+                 ssize_t(text.size()));
+        ::close(written);
+        const QString turned =
+            QStringLiteral("2026513 (\u202Efdp.exe's conflicted copy 2026-05-13).rtf");
+        writeFile(folder.filePath(turned), "{\\rtf1 turned\\par}");
+        QFile large(folder.filePath("large.rtf"));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(qint64(4) << 30));
+        large.close();
+        QVERIFY(QFile::link("large.rtf", folder.filePath("2026514.Conflict.rtf")));
+        for (int i = 1; i <= 5000; ++i)
+            writeFile(folder.filePath(QString("2026515.Conflict%1.rtf").arg(i)), "{\\rtf1 x}");
+
+        MemoStore store(folder.path(), clock);
+        search::MemoIndex index(store);
+        QTRY_VERIFY_WITH_TIMEOUT(!index.reading(), 30000);
+        const QList<search::MemoIndex::Entry> found =
+            index.search({QStringLiteral("other"), QStringLiteral("machine")});
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().day, QDate(2026, 5, 12));
+        const QList<MemoVersion> copies = store.versionsOf(QDate(2026, 5, 12));
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().name, QStringLiteral("2026512 (J⟨0xF6⟩rg's conflicted copy "
+                                                     "2026-05-12).rtf"));
+        QVERIFY(store.read(copies.first()).problem.isEmpty());
+        const QList<MemoVersion> turnedCopy = store.versionsOf(QDate(2026, 5, 13));
+        QCOMPARE(turnedCopy.size(), 1);
+        QCOMPARE(turnedCopy.first().name,
+                 QStringLiteral("2026513 (⟨U+202E⟩fdp.exe's conflicted copy 2026-05-13).rtf"));
+        const QList<MemoVersion> linked = store.versionsOf(QDate(2026, 5, 14));
+        QCOMPARE(linked.size(), 1);
+        QCOMPARE(linked.first().size, qint64(4) << 30);
+        const MemoStore::DaySummary many = store.month(2026, 5).value(15);
+        QCOMPARE(many.copies.size(), MemoStore::kCopiesNamed);
+        QCOMPARE(many.moreCopies, 5000 - MemoStore::kCopiesNamed);
     }
 };
 

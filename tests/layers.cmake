@@ -1,7 +1,11 @@
 # The folders of src/ stand in layers: each includes only from its own folder and the folders
-# below it, so that no change to a window can break another window or what lies beneath.
+# below it, so that no change to a window can break another window or what lies beneath. Of the
+# memo store, the rest of the program includes only its face: the headers that touch files stay
+# inside it.
 # Run as: cmake -DSOURCE_DIR=<src> -P layers.cmake
 set(layers richtext app store resources memo calendar search about program)
+set(store_face file_stamp.h memo_limits.h memo_names.h memo_store.h memo_text.h memo_version.h
+               opened_memo.h searchable_text.h)
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 set(faults "")
 foreach(source IN LISTS sources)
@@ -22,6 +26,13 @@ foreach(source IN LISTS sources)
         list(FIND layers "${included}" includedRank)
         if(includedRank EQUAL -1 OR includedRank GREATER rank)
             list(APPEND faults "${source} includes from ${included}, above its own layer")
+        endif()
+        if(included STREQUAL "store" AND NOT folder STREQUAL "store")
+            string(REGEX REPLACE "^#include \"store/([^\"]+)\".*" "\\1" header "${include}")
+            list(FIND store_face "${header}" faceIndex)
+            if(faceIndex EQUAL -1)
+                list(APPEND faults "${source} includes store/${header}, which touches files")
+            endif()
         endif()
     endforeach()
 endforeach()

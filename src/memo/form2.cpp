@@ -220,10 +220,11 @@ void Form2::takeContent(const QByteArray& content) {
     richTextBox1_->moveCursor(QTextCursor::Start);
 }
 
-bool Form2::keepUnsavedText() {
+QString Form2::rescueUnsavedText() {
     if (day_.isNull() || !richTextBox1_->document()->isModified() || !opened_.mayBeReplaced())
-        return false;
-    return memos_.writeRecovery(day_, *richTextBox1_->document()).ok;
+        return {};
+    QString where;
+    return memos_.writeRecovery(day_, *richTextBox1_->document(), &where).ok ? where : QString();
 }
 
 void Form2::unloadHandler() {
@@ -273,7 +274,7 @@ void Form2::saveAndClose() {
         memos_.retireRecovery(day_, *recoveryTaken_);
     recoveryTaken_.reset();
     if (!saved.versionProblem.isEmpty())
-        tell(this, "versionNotKept", versionNotKept(saved), QMessageBox::Information);
+        tell(this, "versionNotMade", versionNotMade(saved), QMessageBox::Information);
     if (memos_.folderMoved())
         tell(this, "folderMoved",
              QStringLiteral("メモのフォルダーは、Orbeta を起動した後で移動されています。"

@@ -38,9 +38,10 @@ public:
     void selectSpan(qsizetype position, qsizetype length);
     // What the line above the editor says; empty when there is nothing to say.
     QString notice() const { return noticeText_; }
-    // Keeps text the user has not saved, for an end of the program that the user did not
-    // choose; false when there was none or it could not be kept.
-    bool keepUnsavedText();
+    // Writes text the user has not saved, for an end of the program that the user did not
+    // choose; where it went, as the user finds it, or nothing when there was none or it could
+    // not be written.
+    QString rescueUnsavedText();
     // Shows the other versions of the memo, with the one whose file is `file` chosen.
     void showVersions(const QString& file = {});
 

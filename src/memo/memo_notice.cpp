@@ -94,10 +94,10 @@ QString saveFailure(const SaveResult& saved, const QString& removedFolder) {
     return text;
 }
 
-QString versionNotKept(const SaveResult& saved) {
+QString versionNotMade(const SaveResult& saved) {
     return QStringLiteral("メモを保存しました。ただし、置き換えた内容を以前の版として残せません"
                           "でした: %1\n\n置き換えた内容は %2 として残してあります。")
-        .arg(saved.versionProblem, saved.replacedKeptAs);
+        .arg(saved.versionProblem, saved.replacedWrittenAs);
 }
 
 QString recoveryNotice(const MemoVersion& newest, qsizetype others) {

@@ -19,7 +19,7 @@ QString refusalToSave(const OpenedMemo& opened, const QString& file);
 QString saveFailure(const SaveResult& saved, const QString& removedFolder);
 
 // What it says after a save that could not keep the replaced text among the versions.
-QString versionNotKept(const SaveResult& saved);
+QString versionNotMade(const SaveResult& saved);
 
 // The offer of text kept when the program last ended without saving it: the newest, and how
 // many more there are.

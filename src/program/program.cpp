@@ -17,6 +17,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace orbeta {
 
 namespace {
@@ -41,7 +43,7 @@ Program::Program(Services services)
       search_([this] { return makeSearch(); }) {}
 
 Program::~Program() {
-    if (unsavedTextKeptAtTheEnd_)
+    if (rescuingAtTheEnd_)
         setLastWordsBeforeWindowSystemLoss({});
 }
 
@@ -135,28 +137,30 @@ bool Program::StartUnlessRunning() {
         QObject::connect(instance_.get(), &SingleInstance::comeForward, [this] { ComeForward(); });
         break;
     }
-    keepUnsavedTextAtUnchosenEnds();
+    rescueUnsavedTextAtUnchosenEnds();
     Start();
     return true;
 }
 
 // Signals, the end of the session and the loss of the window system end the program without
 // the user's word: the text of an open memo is kept beside it first.
-void Program::keepUnsavedTextAtUnchosenEnds() {
+void Program::rescueUnsavedTextAtUnchosenEnds() {
     auto* signals = new TerminationSignals(&form1());
     QObject::connect(signals, &TerminationSignals::terminationRequested, [this](int signalNumber) {
-        keepUnsavedText();
+        rescueUnsavedText();
         QCoreApplication::exit(128 + signalNumber);
     });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &form1(),
-                     [this] { keepUnsavedText(); });
-    setLastWordsBeforeWindowSystemLoss([this] { keepUnsavedText(); });
-    unsavedTextKeptAtTheEnd_ = true;
+                     [this] { rescueUnsavedText(); });
+    setLastWordsBeforeWindowSystemLoss([this] { rescueUnsavedText(); });
+    rescuingAtTheEnd_ = true;
 }
 
-void Program::keepUnsavedText() {
+void Program::rescueUnsavedText() {
     if (Form2* memo = form2_.ifLoaded())
-        memo->keepUnsavedText();
+        if (const QString where = memo->rescueUnsavedText(); !where.isEmpty())
+            std::fprintf(stderr, "Orbeta: unsaved text of %s kept in %s\n",
+                         qUtf8Printable(memo->day().toString(Qt::ISODate)), qUtf8Printable(where));
 }
 
 void Program::ComeForward() {

@@ -78,7 +78,7 @@ public:
     void showAbout();
     void showSearch();
     // Keeps the text of an open memo that is not saved, for an end the user did not choose.
-    void keepUnsavedText();
+    void rescueUnsavedText();
 
     MemoStore& memoStore() { return *store_; }
     // The text of every memo, for searching; the folder is first read when this is first asked
@@ -92,13 +92,13 @@ public:
 private:
     Form1* makeCalendar();
     frmSearch* makeSearch();
-    void keepUnsavedTextAtUnchosenEnds();
+    void rescueUnsavedTextAtUnchosenEnds();
 
     Services services_;
     std::unique_ptr<MemoStore> store_;
     std::unique_ptr<search::MemoIndex> memoIndex_; // outlives the windows that show it
     std::unique_ptr<SingleInstance> instance_;
-    bool unsavedTextKeptAtTheEnd_ = false;
+    bool rescuingAtTheEnd_ = false;
     WindowInstance<Form1> form1_;
     WindowInstance<Form2> form2_;
     WindowInstance<frmAbout> about_;

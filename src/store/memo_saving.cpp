@@ -36,8 +36,8 @@ bool writeBackup(const MemoFolder& folder, const FileStamp& current, OpenedMemo&
 
 // What the save replaces becomes a version; where the folder of versions cannot take it, it is
 // kept beside the memo instead, and the save goes on.
-bool keepReplaced(const MemoFolder& folder, MemoVersions& versions, const QString& name,
-                  const FileStamp& current, SaveResult& saved) {
+bool versionReplaced(const MemoFolder& folder, MemoVersions& versions, const QString& name,
+                     const FileStamp& current, SaveResult& saved) {
     FileRead stamped;
     stamped.outcome = FileRead::Outcome::Read;
     stamped.stamp = current;
@@ -57,7 +57,7 @@ bool keepReplaced(const MemoFolder& folder, MemoVersions& versions, const QStrin
                           .arg(saved.versionProblem);
         return false;
     }
-    saved.replacedKeptAs = folder.shownPath(written);
+    saved.replacedWrittenAs = folder.shownPath(written);
     return true;
 }
 
@@ -86,7 +86,7 @@ SaveResult saveMemo(const MemoFolder& folder, MemoVersions& versions, const QByt
     if (opened.needsBackup() && !opened.backupWritten && current.exists &&
         !writeBackup(folder, current, opened, saved))
         return saved;
-    if (current.exists && !keepReplaced(folder, versions, name, current, saved))
+    if (current.exists && !versionReplaced(folder, versions, name, current, saved))
         return saved;
     const SaveOutcome written = folder.replace(name, rtf);
     saved.ok = written.ok;

@@ -61,8 +61,8 @@ QString MemoVersions::folderOf(const QString& memoName) {
 }
 
 SaveOutcome MemoVersions::add(const QString& memoName, const FileRead& current) {
-    if (const auto kept = lastKept_.constFind(memoName);
-        kept != lastKept_.cend() && kept->sameFile(current.stamp))
+    if (const auto kept = lastAdded_.constFind(memoName);
+        kept != lastAdded_.cend() && kept->sameFile(current.stamp))
         return {true, {}}; // kept at a save that then failed
     const QDateTime now = clock_.now();
     const NameFor nameFor = [&now](int sequence) {
@@ -79,7 +79,7 @@ SaveOutcome MemoVersions::add(const QString& memoName, const FileRead& current) 
                             current.stamp.mode & 07777);
     }
     if (kept->ok)
-        lastKept_.insert(memoName, current.stamp);
+        lastAdded_.insert(memoName, current.stamp);
     return *kept;
 }
 

@@ -63,7 +63,7 @@ public:
 private:
     std::shared_ptr<const MemoFolder> folder_;
     const Clock& clock_;
-    QHash<QString, FileStamp> lastKept_; // the memo file each memo last had kept, as it was
+    QHash<QString, FileStamp> lastAdded_; // the memo file each memo last had kept, as it was
 };
 
 } // namespace orbeta

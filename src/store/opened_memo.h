@@ -53,7 +53,7 @@ struct SaveResult {
     // The replaced text could not become a version (the folder of versions cannot be written):
     // why, and where it was kept instead.
     QString versionProblem;
-    QString replacedKeptAs;
+    QString replacedWrittenAs;
 };
 
 } // namespace orbeta

@@ -111,7 +111,7 @@ recovered=$(ls "$work"/memos/*.recovered-*.rtf 2>/dev/null | head -n 1 || true)
 [ -n "$recovered" ] || fail "no recovery file after the X server went away"
 grep -q 'words at the end' "$recovered" || fail "the recovery file lacks the text"
 tail -n +$((log_lines + 1)) "$work/orbeta.log" >"$work/end.log"
-if grep -v 'connection broke\|could not connect to display\|^$' "$work/end.log" | grep -q .; then
+if grep -v 'connection broke\|could not connect to display\|^Orbeta: unsaved text of\|^$' "$work/end.log" | grep -q .; then
     cat "$work/end.log" >&2
     fail "the program said more than that the connection broke"
 fi

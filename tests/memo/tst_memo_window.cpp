@@ -177,10 +177,10 @@ private Q_SLOTS:
         writeFile(memoPath("20261208.rtf"), "{\\rtf1 saved\\par}");
         QVERIFY(openMemo(kDay, [&](Form2& memo) {
             typeText(&memo.RichTextBox1(), QStringLiteral("未保存の "));
-            test_->program->keepUnsavedText();
-            test_->program->keepUnsavedText(); // nothing changed: nothing more is written
+            test_->program->rescueUnsavedText();
+            test_->program->rescueUnsavedText(); // nothing changed: nothing more is written
             typeText(&memo.RichTextBox1(), QStringLiteral("もっと "));
-            test_->program->keepUnsavedText();
+            test_->program->rescueUnsavedText();
         }));
         const QString older = QStringLiteral("20261208.recovered-20261208-235958.rtf");
         const QString newer = QStringLiteral("20261208.recovered-20261208-235958-1.rtf");

@@ -437,7 +437,7 @@ private Q_SLOTS:
         QVERIFY2(saved.versionProblem.contains(".orbeta-history"),
                  qPrintable(saved.versionProblem));
         QVERIFY(!saved.versionProblem.contains("見つかりません"));
-        QCOMPARE(saved.replacedKeptAs, folder_.filePath("20261208.rtf.bak"));
+        QCOMPARE(saved.replacedWrittenAs, folder_.filePath("20261208.rtf.bak"));
         QCOMPARE(read("20261208.rtf.bak"), QByteArray("{\\rtf1 old\\par}"));
         QCOMPARE(textOfFile(folder_.filePath("20261208.rtf")), QString("new"));
     }

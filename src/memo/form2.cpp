@@ -90,6 +90,10 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
     richTextBox1_->setFont(fonts::pGothic(kRichTextBox1FontPoints));
     richTextBox1_->setGeometry(rect());
     connect(richTextBox1_, &RichTextBox::mouseDown, this, &Form2::richTextBoxMouseDown);
+    connect(richTextBox1_, &RichTextBox::refused, this, [this](const QString& why) {
+        tell(this, "tooLarge", why);
+        richTextBox1_->setFocus();
+    });
     // The text first: what the user types goes into the memo, and Ctrl+Tab reaches the notice.
     setTabOrder(richTextBox1_, notice_);
     richTextBox1_->setFocus();
@@ -181,9 +185,10 @@ void Form2::noticeLinkActivated(const QString& target) {
             richTextBox1_->setFocus();
             return;
         }
-        takeContent(content.bytes);
-        recoveryTaken_ = recoveryOffered_;
-        recoveryOffered_.reset();
+        if (takeContent(content.bytes)) {
+            recoveryTaken_ = recoveryOffered_;
+            recoveryOffered_.reset();
+        }
     } else if (target == QLatin1String("recovery:leave") && recoveryOffered_) {
         memos_.retireRecovery(day_, *recoveryOffered_); // one of the memo's versions now
         recoveryOffered_.reset();
@@ -204,20 +209,27 @@ void Form2::showVersions(const QString& file) {
     frmVersions versions(memos_, day_, this);
     if (!file.isEmpty())
         versions.choose(file);
-    connect(&versions, &frmVersions::taken, this, &Form2::takeContent);
+    connect(&versions, &frmVersions::taken, this,
+            [this](const QByteArray& content) { takeContent(content); });
     versions.exec();
     richTextBox1_->setFocus();
 }
 
-// Puts other content into the editor as one step that undo takes back; nothing is written.
-void Form2::takeContent(const QByteArray& content) {
-    if (richTextBox1_->isReadOnly())
-        return;
-    QTextCursor cursor(richTextBox1_->document());
-    cursor.select(QTextCursor::Document);
-    if (!rtf::insertRtf(content, cursor).isRtf())
-        cursor.insertText(plainMemoText(content));
-    richTextBox1_->moveCursor(QTextCursor::Start);
+// Puts other content into the editor as one step that undo takes back; nothing is written. A
+// memo too large to edit takes an earlier version back all the same: from then on the memo is
+// that version, to be edited and saved (what it replaces is kept as a version first).
+bool Form2::takeContent(const QByteArray& content) {
+    const bool tooLarge = opened_.found == OpenedMemo::Found::TooLarge;
+    if (richTextBox1_->isReadOnly() && !tooLarge)
+        return false;
+    if (!richTextBox1_->replaceAllWith(content))
+        return false;
+    if (tooLarge) {
+        opened_.found = OpenedMemo::Found::Rtf;
+        richTextBox1_->setReadOnly(false);
+        showNotice();
+    }
+    return true;
 }
 
 QString Form2::rescueUnsavedText() {

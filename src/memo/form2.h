@@ -57,7 +57,7 @@ private:
     bool mayReplaceTheFile();
     void showNotice();
     void noticeLinkActivated(const QString& link);
-    void takeContent(const QByteArray& content);
+    bool takeContent(const QByteArray& content);
     void layOut();
 
     PositionStore& positions_;

@@ -98,8 +98,10 @@ frmVersions::frmVersions(MemoStore& memos, QDate day, QWidget* owner)
             item->setForeground(QColor(176, 96, 0));
     }
     memos_.describe(versions_);
-    lstVersions_->setCurrentRow(0);
-    showChosen();
+    if (versions_.isEmpty())
+        showChosen();
+    else
+        lstVersions_->setCurrentRow(0); // shows it
 }
 
 // When, how large, what kind, and the first line once it is known: the first line is last, so

@@ -3,14 +3,50 @@
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
+#include "store/memo_limits.h"
+#include "store/memo_text.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextImageFormat>
+#include <QTextLayout>
 
 namespace orbeta {
+
+namespace {
+
+// Larger insertions and undos are laid out in the background.
+constexpr qint64 kLaidOutAtOnce = 50'000;
+
+// Qt lays out what goes into a shown document at once, all of it, before the window answers
+// again. With the page size at nothing it lays out nothing; given back its size, the document
+// is laid out anew in the background, a part at a time, as when a memo is opened.
+class LayoutInTheBackground {
+public:
+    LayoutInTheBackground(QTextDocument& document, bool wanted)
+        : document_(document), page_(document.pageSize()), wanted_(wanted) {
+        if (wanted_)
+            document_.setPageSize(QSizeF(0, 0));
+    }
+    ~LayoutInTheBackground() {
+        if (wanted_)
+            document_.setPageSize(page_);
+    }
+    LayoutInTheBackground(const LayoutInTheBackground&) = delete;
+    LayoutInTheBackground& operator=(const LayoutInTheBackground&) = delete;
+
+private:
+    QTextDocument& document_;
+    const QSizeF page_;
+    const bool wanted_;
+};
+
+} // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("RichTextBox1"));
@@ -19,6 +55,8 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     rtf::showInlineObjects(*document()); // pictures kept as they were read, hidden text
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &RichTextBox::showCursorOnceLaidOut);
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { wrapFor(position, added); });
 }
@@ -78,6 +116,15 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
+    // Tab goes into the text; Ctrl+Tab leaves it, for the notice above it.
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        QWidget::focusNextPrevChild(true); // the editor's own keeps the focus
+        return;
+    }
+    if (event->key() == Qt::Key_Backtab && event->modifiers().testFlag(Qt::ControlModifier)) {
+        QWidget::focusNextPrevChild(false);
+        return;
+    }
     if (event->modifiers() == Qt::ControlModifier) {
         switch (event->key()) {
         case Qt::Key_B:
@@ -93,7 +140,75 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
             break;
         }
     }
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        const LayoutInTheBackground later(*document(),
+                                          document()->characterCount() > kLaidOutAtOnce);
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (!event->text().isEmpty() && event->text().front().isPrint() && !hasRoomToType())
+        return;
     QTextEdit::keyPressEvent(event);
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() && !hasRoomToType()) {
+        event->setCommitString({});
+    }
+    QTextEdit::inputMethodEvent(event);
+}
+
+// Typing one character more is refused once the memo holds as many as it may.
+bool RichTextBox::hasRoomToType() {
+    if (textCursor().hasSelection() || document()->characterCount() - 1 < kMaxEditableCharacters)
+        return true;
+    QApplication::beep();
+    Q_EMIT refused(tooLargeToTake({1, 0}, contentSizeOf(*document())));
+    return false;
+}
+
+bool RichTextBox::hasRoomFor(const MemoContentSize& adding, bool wholeDocument) {
+    MemoContentSize holding = wholeDocument ? MemoContentSize{} : contentSizeOf(*document());
+    if (!wholeDocument) {
+        const QTextCursor selection = textCursor();
+        holding.characters -= selection.selectionEnd() - selection.selectionStart();
+    }
+    MemoContentSize after = holding;
+    after += adding;
+    if (after.fits())
+        return true;
+    Q_EMIT refused(tooLargeToTake(adding, holding));
+    return false;
+}
+
+bool RichTextBox::replaceAllWith(const QByteArray& content) {
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    if (!take(rtf::looksLikeRtf(content) ? Incoming::ofRtf(content)
+                                         : Incoming::ofText(plainMemoText(content)),
+              cursor, true))
+        return false;
+    moveCursor(QTextCursor::Start);
+    return true;
+}
+
+// One step that undo takes back; laid out in the background where it is large.
+bool RichTextBox::take(const Incoming& incoming, QTextCursor& cursor, bool wholeDocument) {
+    if (!incoming.readable || !hasRoomFor(incoming.size, wholeDocument))
+        return false;
+    const LayoutInTheBackground later(*document(),
+                                      incoming.size.characters > kLaidOutAtOnce ||
+                                          document()->characterCount() > kLaidOutAtOnce);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    if (!incoming.rtf.isEmpty())
+        rtf::insertRtf(incoming.rtf, cursor);
+    else if (!incoming.fragment.isEmpty())
+        cursor.insertFragment(incoming.fragment);
+    else
+        cursor.insertText(incoming.text);
+    cursor.endEditBlock();
+    return true;
 }
 
 void RichTextBox::toggleBold() {
@@ -140,18 +255,66 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
     return QTextEdit::canInsertFromMimeData(source);
 }
 
+// What comes from the clipboard or a drop is measured against the memo's limit before anything
+// of it is laid out.
 void RichTextBox::insertFromMimeData(const QMimeData* source) {
-    for (const QString& type : rtfMimeTypes()) {
-        if (!source->hasFormat(type))
-            continue;
-        QTextCursor cursor = textCursor();
-        if (rtf::insertRtf(source->data(type), cursor).isRtf()) {
-            setTextCursor(cursor);
-            ensureCursorVisible();
-            return;
-        }
+    Incoming incoming;
+    for (const QString& type : rtfMimeTypes())
+        if (!incoming.readable && source->hasFormat(type))
+            incoming = Incoming::ofRtf(source->data(type));
+    if (!incoming.readable && source->hasHtml() && acceptRichText())
+        incoming = Incoming::ofFragment(QTextDocumentFragment::fromHtml(source->html()));
+    if (!incoming.readable && source->hasText())
+        incoming = Incoming::ofText(source->text());
+    QTextCursor cursor = textCursor();
+    if (!take(incoming, cursor, false))
+        return;
+    if (incoming.size.characters <= kLaidOutAtOnce) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return;
     }
-    QTextEdit::insertFromMimeData(source);
+    // The editor's own cursor moved past what went in; showing it now would lay out all of it
+    // at once: it is shown once the layout in the background has come that far.
+    toShowWhenLaidOut_ = cursor;
+}
+
+void RichTextBox::showCursorOnceLaidOut() {
+    if (toShowWhenLaidOut_.isNull())
+        return;
+    const QTextBlock block = toShowWhenLaidOut_.block();
+    if (block.layout() && block.layout()->lineCount() == 0)
+        return;
+    toShowWhenLaidOut_ = QTextCursor();
+    ensureCursorVisible();
+}
+
+RichTextBox::Incoming RichTextBox::Incoming::ofRtf(const QByteArray& rtf) {
+    Incoming incoming;
+    QTextDocument measured; // read once to be measured; read again where it goes
+    measured.setUndoRedoEnabled(false);
+    if (!rtf::readRtf(rtf, measured).isRtf())
+        return incoming;
+    incoming.rtf = rtf;
+    incoming.size = contentSizeOf(measured);
+    incoming.readable = true;
+    return incoming;
+}
+
+RichTextBox::Incoming RichTextBox::Incoming::ofText(const QString& text) {
+    Incoming incoming;
+    incoming.text = text;
+    incoming.size.characters = text.size();
+    incoming.readable = true;
+    return incoming;
+}
+
+RichTextBox::Incoming RichTextBox::Incoming::ofFragment(const QTextDocumentFragment& fragment) {
+    Incoming incoming;
+    incoming.fragment = fragment;
+    incoming.size.characters = fragment.toPlainText().size();
+    incoming.readable = true;
+    return incoming;
 }
 
 } // namespace orbeta

@@ -33,7 +33,8 @@ void say(const char* name, const QString& text, QMessageBox::Icon icon) {
 
 Program::Program(Services services)
     : services_(std::move(services)),
-      store_(std::make_unique<MemoStore>(services_.memoFolder, *services_.clock)),
+      store_(std::make_unique<MemoStore>(services_.memoFolder, *services_.clock, nullptr,
+                                         MemoStore::Watch::Notices, services_.stateFolder)),
       form1_([this] { return makeCalendar(); }),
       form2_([this] { return new Form2(*services_.positions, *store_); }), about_([this] {
           return new frmAbout(

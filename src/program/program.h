@@ -34,6 +34,7 @@ struct Services {
     std::unique_ptr<PositionStore> positions = std::make_unique<PositionStore>();
     std::unique_ptr<Clock> clock = std::make_unique<SystemClock>();
     QString memoFolder = QStringLiteral(".");     // the working folder
+    QString stateFolder;                          // unsaved text; the user's state folder if empty
     std::unique_ptr<registry::Registry> registry; // the system's, made when first needed
     std::unique_ptr<CodePage> codePage = userCodePage();
     std::unique_ptr<FileProbe> files = std::make_unique<FileProbe>();

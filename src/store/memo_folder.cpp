@@ -244,7 +244,7 @@ int MemoFolder::reads() {
     return allReads;
 }
 
-FileRead MemoFolder::read(const QString& name, qint64 limit) const {
+FileRead MemoFolder::read(const QString& name, qint64 limit, Larger larger) const {
     if (const QCoreApplication* application = QCoreApplication::instance();
         application && QThread::currentThread() == application->thread())
         ++windowThreadReads;
@@ -252,12 +252,13 @@ FileRead MemoFolder::read(const QString& name, qint64 limit) const {
     const int descriptor = descriptor_ < 0 ? -1 : openRegular(name, read);
     if (descriptor < 0)
         return read;
-    if (read.stamp.size > limit) {
+    const bool tooLarge = read.stamp.size > limit;
+    if (tooLarge && larger == Larger::Refused) {
         read.outcome = FileRead::Outcome::TooLarge;
         ::close(descriptor);
         return read;
     }
-    read.bytes.resize(read.stamp.size);
+    read.bytes.resize(std::min(read.stamp.size, limit));
     qint64 got = 0;
     while (got < read.bytes.size()) {
         const ssize_t now = ::read(descriptor, read.bytes.data() + got,
@@ -277,9 +278,13 @@ FileRead MemoFolder::read(const QString& name, qint64 limit) const {
     }
     ::close(descriptor);
     read.bytes.truncate(got);
+    ++allReads;
+    if (tooLarge) {
+        read.outcome = FileRead::Outcome::TooLarge;
+        return read;
+    }
     read.stamp.size = got;
     read.outcome = FileRead::Outcome::Read;
-    ++allReads;
     return read;
 }
 

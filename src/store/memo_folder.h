@@ -52,8 +52,10 @@ public:
     // A file of it as the user finds it: absolute, where the folder is now.
     QString shownPath(const QString& name) const;
 
-    // Reads a regular file of at most `limit` bytes.
-    FileRead read(const QString& name, qint64 limit) const;
+    // Reads a regular file of at most `limit` bytes; of a larger one, its first `limit` bytes
+    // where `beginning` asks for them (the outcome is TooLarge all the same).
+    enum class Larger { Refused, Beginning };
+    FileRead read(const QString& name, qint64 limit, Larger larger = Larger::Refused) const;
     // How many files all folders have read on the thread of the windows: only the memo being
     // opened may be read there.
     static int readsOnWindowThread();

@@ -13,9 +13,8 @@ namespace orbeta {
 
 namespace {
 
-// What a memo replaces is kept whole as a version, up to this size; a larger file another
-// program put there is not replaced.
-constexpr qint64 kMaxDigestedBytes = 4 * kMaxMemoFileBytes;
+// Files up to this size are told apart by their content; larger ones by their stamp.
+constexpr qint64 kMaxDigestedBytes = kMaxMemoFileBytes;
 
 void clearDocument(QTextDocument& document) {
     rtf::replaceDocument(document, [](QTextCursor&) {});
@@ -31,7 +30,9 @@ OpenedMemo::Found readBytes(const QByteArray& bytes, QTextDocument& document) {
         clearDocument(document);
         return OpenedMemo::Found::Nothing;
     }
-    const QString text = plainMemoText(bytes);
+    // As much as the editor takes, at most four bytes a character.
+    const QString text =
+        plainMemoText(bytes.left(4 * kMaxEditableCharacters)).left(kMaxEditableCharacters + 1);
     rtf::replaceDocument(document, [&](QTextCursor& cursor) { cursor.insertText(text); });
     return OpenedMemo::Found::PlainText;
 }
@@ -39,6 +40,24 @@ OpenedMemo::Found readBytes(const QByteArray& bytes, QTextDocument& document) {
 FileStamp withDigest(FileStamp stamp, const QByteArray& bytes) {
     stamp.digest = contentDigest(bytes);
     return stamp;
+}
+
+// A memo longer than the editor takes is shown as far as it may be: its beginning. Laid out in
+// the background, as a memo read anew always is.
+void cutToTheLimit(QTextDocument& document) {
+    if (document.characterCount() - 1 <= kMaxEditableCharacters)
+        return;
+    const QSizeF page = document.pageSize();
+    const bool undo = document.isUndoRedoEnabled();
+    document.setPageSize(QSizeF(0, 0));
+    document.setUndoRedoEnabled(false); // a memo read is not an edit
+    QTextCursor tail(&document);
+    tail.setPosition(static_cast<int>(kMaxEditableCharacters));
+    tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    tail.removeSelectedText();
+    document.setUndoRedoEnabled(undo);
+    document.setModified(false);
+    document.setPageSize(page);
 }
 
 } // namespace
@@ -82,29 +101,31 @@ OpenedMemo openMemo(const MemoFolder& folder, QDate day, QTextDocument& document
     }
     if (opened.name != saveName)
         opened.sharedWith = daySharingName(day);
-    const FileRead read = folder.read(opened.name, kMaxMemoFileBytes);
+    // Of a file too large to edit (another program's), what its beginning says is shown.
+    const FileRead read =
+        folder.read(opened.name, kMaxMemoFileBytes, MemoFolder::Larger::Beginning);
     opened.size = read.stamp.size;
-    if (!read.ok()) {
+    opened.saveTarget = opened.sharedWith ? contentStamp(folder, saveName) : read.stamp;
+    if (!read.ok() && read.outcome != FileRead::Outcome::TooLarge) {
         clearDocument(document);
-        opened.found = read.outcome == FileRead::Outcome::TooLarge ? OpenedMemo::Found::TooLarge
-                                                                   : OpenedMemo::Found::Unreadable;
-        if (opened.found == OpenedMemo::Found::Unreadable)
-            opened.reason = read.reason();
-        opened.saveTarget = contentStamp(folder, saveName);
+        opened.found = OpenedMemo::Found::Unreadable;
+        opened.reason = read.reason();
         return opened;
     }
     opened.found = readBytes(read.bytes, document);
-    if (document.characterCount() > kMaxEditableCharacters) {
-        clearDocument(document);
+    if (read.outcome == FileRead::Outcome::TooLarge ||
+        document.characterCount() - 1 > kMaxEditableCharacters) {
+        cutToTheLimit(document);
         opened.found = OpenedMemo::Found::TooLarge;
+        return opened;
     }
     if (opened.found == OpenedMemo::Found::Damaged ||
         opened.found == OpenedMemo::Found::PlainText) {
         opened.original = read.bytes;
         opened.backupName = freeBackupName(folder, opened.name);
     }
-    opened.saveTarget =
-        opened.sharedWith ? contentStamp(folder, saveName) : withDigest(read.stamp, read.bytes);
+    if (!opened.sharedWith)
+        opened.saveTarget.digest = contentDigest(read.bytes);
     opened.saveTargetSettled = opened.saveTarget.settledAt(QDateTime::currentMSecsSinceEpoch());
     return opened;
 }

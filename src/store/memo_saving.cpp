@@ -113,8 +113,10 @@ bool changedSince(const MemoFolder& folder, const OpenedMemo& opened, FileStamp*
     if (now)
         *now = current;
     FileStamp target = opened.saveTarget;
-    if (target.exists && target.digest.isEmpty())
+    if (target.exists && target.digest.isEmpty() && !opened.written.isEmpty())
         target.digest = contentDigest(opened.written);
+    if (target.digest.isEmpty() || current.digest.isEmpty()) // too large to be read whole
+        return !current.sameFile(target);
     return !current.sameContent(target);
 }
 

@@ -33,14 +33,15 @@ select_day() {
     shown_month=$1 shown_day=$2
 }
 
-# open_memo MONTH DAY: opens that day's memo with Enter and clicks into its text.
+# open_memo MONTH DAY [keys]: opens that day's memo with Enter and clicks into its text, or,
+# given "keys", leaves the keyboard where the window puts it.
 open_memo() {
     select_day "$1" "$2"
     xdotool key Return
     memo=$(wait_window "$(printf 'Orbeta %s/%02d/%02d' "$year" "$1" "$2")")
     wait_active "$memo"
     read -r mx my < <(client_position "$memo")
-    click_at $((mx + 100)) $((my + 60)) 1
+    [ "${3:-}" = keys ] || click_at $((mx + 100)) $((my + 60)) 1
 }
 
 # menu_item N: chooses the N-th item of the memo's menu, which closes it.
@@ -83,6 +84,15 @@ xdotool type --delay 20 "summer"
 menu_item 1
 grep -q 'summer' "$work/memos/${year}75.rtf" || fail "no ${year}75.rtf: $(ls "$work/memos")"
 [ "$(ls "$work/memos" | wc -l)" -eq 2 ] || fail "unexpected files: $(ls "$work/memos")"
+
+note "1 November, kept under the name it shares with 11 January: the notice says so, the text takes the typing"
+printf '{\\rtf1 kept long ago\\par}' >"$work/memos/${year}111.rtf"
+open_memo 11 1 keys
+xdotool key ctrl+Home
+xdotool type --delay 20 "typed first "
+menu_item 1
+grep -q 'typed first kept long ago' "$work/memos/${year}1101.rtf" ||
+    fail "the typing did not reach the memo: $(ls "$work/memos")"
 wmctrl -i -c "$calendar"
 wait_exit "$orbeta_pid"
 note "passed"

@@ -222,9 +222,12 @@ private Q_SLOTS:
     }
 
     // Larger files are not read (a sparse one: nothing is written), longer memos not shown.
-    void tooLargeMemosAreLeftAlone() {
+    // A file larger than any memo Orbeta writes, and a memo longer than the editor takes (both
+    // another program's), open as far as they can be shown, never empty, and are not replaced.
+    void tooLargeMemosShowTheirBeginning() {
+        write("2024320.rtf", "the beginning of a large file\n");
         QFile sparse(folder_.filePath("2024320.rtf"));
-        QVERIFY(sparse.open(QIODevice::WriteOnly));
+        QVERIFY(sparse.open(QIODevice::ReadWrite));
         QVERIFY(sparse.resize(kMaxMemoFileBytes + 1));
         sparse.close();
         QTextDocument document;
@@ -232,11 +235,13 @@ private Q_SLOTS:
         QCOMPARE(loaded.found, OpenedMemo::Found::TooLarge);
         QCOMPARE(loaded.size, kMaxMemoFileBytes + 1);
         QVERIFY(!loaded.mayBeReplaced());
+        QVERIFY(document.toPlainText().startsWith("the beginning of a large file"));
 
-        write("2024321.rtf", QByteArray(kMaxEditableCharacters, 'x'));
+        write("2024321.rtf", QByteArray(kMaxEditableCharacters + 1, 'x'));
         loaded = store_->open(QDate(2024, 3, 21), document);
         QCOMPARE(loaded.found, OpenedMemo::Found::TooLarge);
-        QVERIFY(document.isEmpty());
+        QCOMPARE(document.characterCount() - 1, kMaxEditableCharacters);
+        QVERIFY(!document.isModified() && !document.isUndoAvailable());
     }
 
     void fileThatAnotherDaySharesIsTold() {

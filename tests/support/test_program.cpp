@@ -13,6 +13,7 @@ orbeta::Services testServices(const TestProgram& test) {
     services.positions = std::make_unique<orbeta::PositionStore>(test.settingsFile());
     QDir().mkpath(test.memoFolder());
     services.memoFolder = test.memoFolder();
+    services.stateFolder = test.folder.filePath(QStringLiteral("state"));
     return services;
 }
 

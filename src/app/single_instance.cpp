@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -38,18 +38,19 @@ std::optional<sockaddr_un> addressOf(const QByteArray& path) {
     return address;
 }
 
-// A folder that the user alone owns and may write in: made where missing, never through a link.
+// A folder that the user alone owns and may write in: made where missing, never through a link,
+// and never changed: one that others may use is not used.
 bool isPrivateFolder(const QByteArray& path, bool make) {
     if (make)
         ::mkdir(path.constData(), 0700);
     struct stat status {};
-    if (::lstat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-        status.st_uid != ::getuid())
-        return false;
-    if ((status.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
-        return false;
-    return ::access(path.constData(), W_OK | X_OK) == 0;
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::getuid() && (status.st_mode & 077) == 0 &&
+           ::access(path.constData(), W_OK | X_OK) == 0;
 }
+
+// Short enough for a socket's name in it.
+constexpr qsizetype kLongestPlace = 60;
 
 bool peerIsUser(int socket) {
     ucred peer{};
@@ -66,84 +67,119 @@ int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 
 } // namespace
 
-QString SingleInstance::privateFolder(QString* problem) {
-    return privateFolder(QFile::decodeName(qgetenv("XDG_RUNTIME_DIR")), QStringLiteral("/tmp"),
-                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
-                         problem);
+QStringList SingleInstance::places(QString* problem) {
+    const passwd* user = ::getpwuid(::getuid());
+    return places(user && user->pw_dir ? QFile::decodeName(user->pw_dir) : QString(),
+                  QStringLiteral("/tmp"), QFile::decodeName(qgetenv("XDG_RUNTIME_DIR")), problem);
 }
 
-QString SingleInstance::privateFolder(const QString& runtime, const QString& temporary,
-                                      const QString& cache, QString* problem) {
+QStringList SingleInstance::places(const QString& home, const QString& temporary,
+                                   const QString& runtime, QString* problem) {
+    QStringList usable;
     QStringList tried;
-    // Short enough for the socket's name in it.
-    const auto usable = [&](const QByteArray& candidate) {
+    const auto use = [&](const QByteArray& candidate) {
         tried << QFile::decodeName(candidate);
-        return candidate.size() < 60 && isPrivateFolder(candidate, true);
+        if (candidate.size() < kLongestPlace && isPrivateFolder(candidate, true))
+            usable << QFile::decodeName(candidate);
     };
-    const QByteArray runtimePath = QFile::encodeName(runtime);
-    if (runtimePath.startsWith('/') && isPrivateFolder(runtimePath, false) &&
-        usable(runtimePath + "/orbeta"))
-        return runtime + QStringLiteral("/orbeta");
-    const QByteArray temporaryPath =
-        QFile::encodeName(temporary) + "/orbeta-" + QByteArray::number(::getuid());
-    if (!temporary.isEmpty() && usable(temporaryPath))
-        return QFile::decodeName(temporaryPath);
-    if (!cache.isEmpty() && QDir().mkpath(cache) && usable(QFile::encodeName(cache) + "/orbeta"))
-        return cache + QStringLiteral("/orbeta");
-    if (problem)
+    if (!home.isEmpty()) {
+        const QByteArray cache = QFile::encodeName(home) + "/.cache";
+        ::mkdir(cache.constData(), 0700); // where missing; an existing one is left as it is
+        use(cache + "/orbeta");
+    }
+    if (!temporary.isEmpty())
+        use(QFile::encodeName(temporary) + "/orbeta-" + QByteArray::number(::getuid()));
+    // The runtime folder only where it is the user's alone: nothing of it is changed.
+    if (const QByteArray path = QFile::encodeName(runtime);
+        path.startsWith('/') && isPrivateFolder(path, false))
+        use(path + "/orbeta");
+    if (usable.isEmpty() && problem)
         *problem = QStringLiteral("ほかのユーザーが書き込めない場所がありません（%1）")
                        .arg(tried.join(QStringLiteral(", ")));
-    return {};
+    return usable;
 }
 
-SingleInstance::SingleInstance(quint64 device, quint64 inode, const QString& lockFolder,
+SingleInstance::SingleInstance(quint64 device, quint64 inode, const QStringList& places,
                                QObject* parent)
-    : QObject(parent), name_(QStringLiteral("folder-%1-%2").arg(device, 0, 16).arg(inode, 0, 16)) {
-    if (lockFolder.isEmpty())
-        return;
-    const QByteArray base = QFile::encodeName(QDir(lockFolder).filePath(name_));
-    socketPath_ = base + ".socket";
-    lockPath_ = base + ".lock";
+    : QObject(parent) {
+    const QString name = QStringLiteral("folder-%1-%2").arg(device, 0, 16).arg(inode, 0, 16);
+    for (const QString& folder : places) {
+        const QByteArray base = QFile::encodeName(QDir(folder).filePath(name));
+        places_.append({base + ".lock", base + ".socket"});
+    }
 }
 
 SingleInstance::~SingleInstance() {
-    if (listening_ >= 0) {
-        ::close(listening_);
-        ::unlink(socketPath_.constData());
-    }
-    if (lock_ >= 0)
-        ::close(lock_); // lets go of the lock
+    letGo();
 }
 
-SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWithin) {
-    if (lockPath_.isEmpty()) {
-        problem_ = QStringLiteral("ロックを置く場所がありません");
-        return Claim::NoLock;
+void SingleInstance::letGo() {
+    for (Place& place : places_) {
+        if (place.listening >= 0) {
+            delete place.callers;
+            place.callers = nullptr;
+            ::close(place.listening);
+            ::unlink(place.socketPath.constData());
+            place.listening = -1;
+        }
+        if (place.lock >= 0)
+            ::close(place.lock); // lets go of the lock
+        place.lock = -1;
     }
-    lock_ = ::open(lockPath_.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+// The place's lock file, the user's own, not through a link.
+bool SingleInstance::openLock(Place& place) {
+    place.lock =
+        ::open(place.lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     struct stat status {};
-    if (lock_ < 0 || ::fstat(lock_, &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_uid != ::getuid()) {
-        problem_ = QString::fromLocal8Bit(std::strerror(lock_ < 0 ? errno : EPERM));
-        if (lock_ >= 0)
-            ::close(lock_);
-        lock_ = -1;
-        return Claim::NoLock;
-    }
-    // Until the deadline: the lock, once its holder is gone, or the holder's answer. Of several
-    // starts that wait, one takes the lock and the others then ask it.
+    if (place.lock >= 0 && ::fstat(place.lock, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_uid == ::getuid())
+        return true;
+    problem_ = QString::fromLocal8Bit(std::strerror(place.lock < 0 ? errno : EPERM));
+    if (place.lock >= 0)
+        ::close(place.lock);
+    place.lock = -1;
+    return false;
+}
+
+// Until the deadline: every lock, once their holder is gone, or the holder's answer. The places
+// are taken in one order, and a start that finds one held lets go of those it took: of several
+// starts that wait, one takes them all and the others then ask it.
+SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWithin) {
     const auto deadline = std::chrono::steady_clock::now() + answerWithin;
     for (;;) {
-        if (::flock(lock_, LOCK_EX | LOCK_NB) == 0) {
-            listen();
-            return Claim::Ours;
+        const Place* held = nullptr;
+        bool anyTaken = false;
+        for (Place& place : places_) {
+            if (!openLock(place))
+                continue; // not usable now: the others decide
+            if (::flock(place.lock, LOCK_EX | LOCK_NB) == 0) {
+                anyTaken = true;
+                continue;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                problem_ = QString::fromLocal8Bit(std::strerror(errno));
+                continue;
+            }
+            held = &place;
+            break;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            problem_ = QString::fromLocal8Bit(std::strerror(errno));
+        if (!held && !anyTaken) {
+            letGo();
+            if (problem_.isEmpty())
+                problem_ = QStringLiteral("ロックを置く場所がありません");
             return Claim::NoLock;
         }
-        const Asked asked = askRunningToComeForward(deadline);
-        if (asked == Asked::Answered)
+        if (!held) {
+            for (Place& place : places_)
+                if (place.lock >= 0)
+                    listen(place);
+            return Claim::Ours;
+        }
+        const Place asked = *held;
+        letGo();
+        if (askRunningToComeForward(asked, deadline) == Asked::Answered)
             return Claim::AnotherCameForward;
         if (std::chrono::steady_clock::now() >= deadline)
             return Claim::AnotherNotAnswering;
@@ -153,8 +189,9 @@ SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWith
 
 // Connects, says what it wants and waits for the answer, never past the deadline.
 SingleInstance::Asked
-SingleInstance::askRunningToComeForward(std::chrono::steady_clock::time_point deadline) const {
-    const std::optional<sockaddr_un> address = addressOf(socketPath_);
+SingleInstance::askRunningToComeForward(const Place& place,
+                                        std::chrono::steady_clock::time_point deadline) const {
+    const std::optional<sockaddr_un> address = addressOf(place.socketPath);
     if (!address)
         return Asked::NobodyThere;
     const int caller = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -175,27 +212,28 @@ SingleInstance::askRunningToComeForward(std::chrono::steady_clock::time_point de
     return asked;
 }
 
-void SingleInstance::listen() {
-    const std::optional<sockaddr_un> address = addressOf(socketPath_);
-    listening_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (!address || listening_ < 0)
+void SingleInstance::listen(Place& place) {
+    const std::optional<sockaddr_un> address = addressOf(place.socketPath);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (!address || listening < 0)
         return;
-    ::unlink(socketPath_.constData()); // left by a program that was killed: the lock is ours
-    const mode_t mask = ::umask(0077); // for the user alone from the start
+    ::unlink(place.socketPath.constData()); // left by a program that was killed: the lock is ours
+    const mode_t mask = ::umask(0077);      // for the user alone from the start
     const bool bound =
-        ::bind(listening_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
+        ::bind(listening, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
     ::umask(mask);
-    if (!bound || ::listen(listening_, kPendingCallers) != 0) {
-        ::close(listening_);
-        listening_ = -1;
+    if (!bound || ::listen(listening, kPendingCallers) != 0) {
+        ::close(listening);
         return;
     }
-    callers_ = new QSocketNotifier(listening_, QSocketNotifier::Read, this);
-    connect(callers_, &QSocketNotifier::activated, this, &SingleInstance::takeCallers);
+    place.listening = listening;
+    place.callers = new QSocketNotifier(listening, QSocketNotifier::Read, this);
+    connect(place.callers, &QSocketNotifier::activated, this,
+            [this, listening] { takeCallers(listening); });
 }
 
-void SingleInstance::takeCallers() {
-    for (int caller; (caller = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+void SingleInstance::takeCallers(int listening) {
+    for (int caller; (caller = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
         if (peerIsUser(caller))
             answer(caller);
         ::close(caller);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
@@ -9,29 +11,31 @@ class QSocketNotifier;
 
 namespace orbeta {
 
-// One program per memo folder for each user. The first start in a folder holds a lock named
-// after the folder's device and inode (not its path: the same folder reached another way is the
-// same folder) and listens on a local socket of that name; a later start there asks it to come
-// forward and ends. Both live in a folder only the user can write to, so no other user can
-// plant a lock, a link or a socket there; the answer is believed only from a program of the same
-// user. A lock left by a program that was killed does not stand in the way: the system lets go of
-// it when its holder ends, however it ends. (Plain system calls: Qt's network library and lock
-// files would slow every start.)
+// One program per memo folder for each user. A start locks the folder, by its device and inode
+// (not its path: the same folder reached another way is the same folder), in every place of a
+// fixed list that it can use: the user's own cache folder (from the home folder the system
+// gives the user, whatever the environment says), /tmp/orbeta-UID and $XDG_RUNTIME_DIR/orbeta.
+// Two starts of one user therefore always meet in at least one place, whichever of them the
+// environment offers; a place another user has taken or spoiled is passed over, never changed.
+// The program listens on a local socket beside each lock it holds; a later start that finds a
+// lock held asks there that the program come forward, and ends. Answers are believed only from
+// a program of the same user. A lock left by a program that was killed does not stand in the
+// way: the system lets go of it when its holder ends, however it ends. (Plain system calls: Qt's
+// network library and lock files would slow every start.)
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // The folder of the user's own that holds locks and sockets: $XDG_RUNTIME_DIR/orbeta, else
-    // /tmp/orbeta-UID, else ~/.cache/orbeta, the first that the user alone owns and can write
-    // to; empty, with `problem` saying why, when there is none.
-    static QString privateFolder(QString* problem = nullptr);
-    // The same among these places: the runtime folder, the shared temporary folder and the
-    // user's cache folder, in that order; empty ones are left out.
-    static QString privateFolder(const QString& runtime, const QString& temporary,
-                                 const QString& cache, QString* problem = nullptr);
+    // The places this user's starts lock in, in their order; empty, with `problem` saying why,
+    // when there is none.
+    static QStringList places(QString* problem = nullptr);
+    // The same from a home folder, the shared temporary folder and the runtime folder; empty
+    // ones are left out.
+    static QStringList places(const QString& home, const QString& temporary, const QString& runtime,
+                              QString* problem = nullptr);
 
-    // For the memo folder with this device and inode; locks and sockets in `lockFolder`, which
-    // must be the user's alone (privateFolder() unless a test names another).
-    SingleInstance(quint64 device, quint64 inode, const QString& lockFolder,
+    // For the memo folder with this device and inode, locking in `places` (places() unless a
+    // test names others), which must be the user's alone.
+    SingleInstance(quint64 device, quint64 inode, const QStringList& places,
                    QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -49,19 +53,24 @@ Q_SIGNALS:
     void comeForward();
 
 private:
+    struct Place {
+        QByteArray lockPath;
+        QByteArray socketPath;
+        int lock = -1;
+        int listening = -1;
+        QSocketNotifier* callers = nullptr;
+    };
     enum class Asked { Answered, NoAnswer, NobodyThere };
-    Asked askRunningToComeForward(std::chrono::steady_clock::time_point deadline) const;
-    void listen();
-    void takeCallers();
+    Asked askRunningToComeForward(const Place& place,
+                                  std::chrono::steady_clock::time_point deadline) const;
+    bool openLock(Place& place);
+    void letGo();
+    void listen(Place& place);
+    void takeCallers(int listening);
     void answer(int caller);
 
-    QString name_;
-    QByteArray socketPath_;
-    QByteArray lockPath_;
+    QList<Place> places_;
     QString problem_;
-    int lock_ = -1;
-    int listening_ = -1;
-    QSocketNotifier* callers_ = nullptr;
 };
 
 } // namespace orbeta

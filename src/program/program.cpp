@@ -111,9 +111,8 @@ void Program::Start() {
 
 bool Program::StartUnlessRunning() {
     QString problem;
-    const QString lockFolder = SingleInstance::privateFolder(&problem);
-    instance_ =
-        std::make_unique<SingleInstance>(store_->folderDevice(), store_->folderInode(), lockFolder);
+    instance_ = std::make_unique<SingleInstance>(store_->folderDevice(), store_->folderInode(),
+                                                 SingleInstance::places(&problem));
     switch (instance_->claim()) {
     case SingleInstance::Claim::AnotherCameForward:
         return false;

@@ -30,13 +30,13 @@ constexpr quint64 kDevice = 0xfd01;
 constexpr quint64 kInode = 0x1234;
 const char kOtherUser[] = "orbeta-other";
 
-// This program again as a start of its own: it claims the folder and prints what it got; where
-// the folder became its own, it answers later starts, printing "forward" each time it is asked
-// to come forward.
-QProcess* helper(const QString& role, const QString& lockFolder, QObject* parent) {
+// This program again as a start of its own, locking in `places`: it claims the folder and
+// prints what it got; where the folder became its own, it answers later starts, printing
+// "forward" each time it is asked to come forward.
+QProcess* helper(const QStringList& places, QObject* parent) {
     auto* process = new QProcess(parent);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QCoreApplication::applicationFilePath(), {role, lockFolder});
+    process->start(QCoreApplication::applicationFilePath(), QStringList{"claim"} + places);
     return process;
 }
 
@@ -55,7 +55,10 @@ bool waitForLine(QProcess& process, const QByteArray& line, int ms = 10000) {
 
 int runHelper(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
-    SingleInstance instance(kDevice, kInode, QString::fromLocal8Bit(argv[2]));
+    QStringList places;
+    for (int i = 2; i < argc; ++i)
+        places << QString::fromLocal8Bit(argv[i]);
+    SingleInstance instance(kDevice, kInode, places);
     QObject::connect(&instance, &SingleInstance::comeForward, [] {
         std::puts("forward");
         std::fflush(stdout);
@@ -115,9 +118,9 @@ class TestSingleInstance : public QObject {
 
 private Q_SLOTS:
     void aLaterStartBringsTheHolderForward() {
-        QProcess* holder = helper("claim", lockFolder_.path(), this);
+        QProcess* holder = helper({lockFolder_.path()}, this);
         QVERIFY(waitForLine(*holder, "ours"));
-        SingleInstance later(kDevice, kInode, lockFolder_.path());
+        SingleInstance later(kDevice, kInode, {lockFolder_.path()});
         QCOMPARE(later.claim(), SingleInstance::Claim::AnotherCameForward);
         QVERIFY(waitForLine(*holder, "forward"));
         holder->kill();
@@ -128,19 +131,19 @@ private Q_SLOTS:
     // never runs beside it; once the holder is gone, of several starts waiting, one runs and the
     // others bring it forward.
     void aHolderThatDoesNotAnswerIsNotWaitedForAndOneStartFollowsIt() {
-        QProcess* holder = helper("claim", lockFolder_.path(), this);
+        QProcess* holder = helper({lockFolder_.path()}, this);
         QVERIFY(waitForLine(*holder, "ours"));
         ::kill(static_cast<pid_t>(holder->processId()), SIGSTOP);
         const auto resume = qScopeGuard([&] { holder->kill(); });
         QElapsedTimer clock;
         clock.start();
-        SingleInstance later(kDevice, kInode, lockFolder_.path());
+        SingleInstance later(kDevice, kInode, {lockFolder_.path()});
         QCOMPARE(later.claim(), SingleInstance::Claim::AnotherNotAnswering);
         QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
 
         QList<QProcess*> waiting;
         for (int i = 0; i < 3; ++i)
-            waiting << helper("claim", lockFolder_.path(), this);
+            waiting << helper({lockFolder_.path()}, this);
         QTest::qWait(500);
         holder->kill();
         holder->waitForFinished();
@@ -157,7 +160,7 @@ private Q_SLOTS:
 
     // Without a lock to be had for another reason than another program, the start says why.
     void noLockIsToldNeverHidden() {
-        SingleInstance start(kDevice, kInode, lockFolder_.filePath("not/there"));
+        SingleInstance start(kDevice, kInode, {lockFolder_.filePath("not/there")});
         QCOMPARE(start.claim(100ms), SingleInstance::Claim::NoLock);
         QVERIFY(!start.problem().isEmpty());
     }
@@ -218,27 +221,97 @@ private Q_SLOTS:
         });
         QTRY_VERIFY(QFileInfo::exists(QFile::decodeName(oldName)));
 
+        QTemporaryDir home;
         QString problem;
-        const QString folder =
-            SingleInstance::privateFolder(runtime.path(), shared.path(), cache.path(), &problem);
-        QCOMPARE(folder, cache.path() + "/orbeta"); // neither the other's runtime folder nor /tmp's
-        SingleInstance first(kDevice, kInode, folder);
+        const QStringList places =
+            SingleInstance::places(home.path(), shared.path(), runtime.path(), &problem);
+        // Neither the other user's runtime folder nor the place they took in /tmp.
+        QCOMPARE(places, QStringList{home.path() + "/.cache/orbeta"});
+        SingleInstance first(kDevice, kInode, places);
         QCOMPARE(first.claim(1s), SingleInstance::Claim::Ours);
-        QProcess* later = helper("claim", folder, this);
+        QProcess* later = helper(places, this);
         QVERIFY(waitForLine(*later, "came forward")); // one program per folder still
         later->waitForFinished();
 
-        // A link in the new place, made before the user's own folder: not followed.
+        // A link in the place in /tmp, made before the user's own folder: not followed.
         QCOMPARE(QProcess::execute("rm", {"-rf", QFile::decodeName(mine)}), 0);
         asOtherUser(*other, false, [&] { ::symlink("/tmp", mine.constData()); });
         QVERIFY(QFileInfo(QFile::decodeName(mine)).isSymLink());
-        QCOMPARE(SingleInstance::privateFolder({}, shared.path(), cache.path()),
-                 cache.path() + "/orbeta");
+        QCOMPARE(SingleInstance::places(home.path(), shared.path(), {}), places);
+    }
+
+    // A runtime folder that others may use is not used, and its permissions stay as they are
+    // (a home folder, a shared folder, the system's temporary folder).
+    void noFolderThatOrbetaDidNotMakeIsChanged_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("0755, a home folder") << 0755;
+        QTest::newRow("0775, a shared folder") << 0775;
+        QTest::newRow("1777, the temporary folder") << 01777;
+    }
+    void noFolderThatOrbetaDidNotMakeIsChanged() {
+        QFETCH(int, mode);
+        QTemporaryDir runtime;
+        QTemporaryDir home;
+        QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), mode_t(mode)) == 0);
+        QVERIFY(::chmod(QFile::encodeName(home.path()).constData(), 0755) == 0);
+        const QStringList places = SingleInstance::places(home.path(), {}, runtime.path());
+        QCOMPARE(places, QStringList{home.path() + "/.cache/orbeta"});
+        struct stat status {};
+        QCOMPARE(::stat(QFile::encodeName(runtime.path()).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
+        QCOMPARE(::stat(QFile::encodeName(home.path()).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), 0755);
+        QVERIFY(!QFileInfo::exists(runtime.path() + "/orbeta"));
+    }
+
+    // Starts of one user on one folder, one with a runtime folder in its environment and one
+    // without (a terminal reached with su -, cron), are one program.
+    void oneProgramWhateverTheEnvironmentSays() {
+        QTemporaryDir home;
+        QTemporaryDir temporary;
+        QTemporaryDir runtime;
+        QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), 0700) == 0);
+        QProcess* desktop =
+            helper(SingleInstance::places(home.path(), temporary.path(), runtime.path()), this);
+        QVERIFY(waitForLine(*desktop, "ours"));
+        SingleInstance terminal(kDevice, kInode,
+                                SingleInstance::places(home.path(), temporary.path(), {}));
+        QCOMPARE(terminal.claim(), SingleInstance::Claim::AnotherCameForward);
+        SingleInstance noHome(kDevice, kInode,
+                              SingleInstance::places({}, temporary.path(), runtime.path()));
+        QCOMPARE(noHome.claim(), SingleInstance::Claim::AnotherCameForward);
+        desktop->kill();
+        desktop->waitForFinished();
+    }
+
+    // Another user takes the place in /tmp before the first start, which locks elsewhere, and
+    // lets it go before the second, which can then lock there too: the two still meet.
+    void aPlaceTakenAndLetGoDoesNotSplitTwoStarts() {
+        const std::optional<uid_t> other = otherUser();
+        if (!other)
+            QSKIP("another user needs root to make and to act as; CI runs as root");
+        QTemporaryDir shared;
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        QTemporaryDir home;
+        const QByteArray mine =
+            QFile::encodeName(shared.path()) + "/orbeta-" + QByteArray::number(::getuid());
+        asOtherUser(*other, false, [&] { ::mkdir(mine.constData(), 0777); });
+        const QStringList firstPlaces = SingleInstance::places(home.path(), shared.path(), {});
+        QCOMPARE(firstPlaces.size(), 1);
+        QProcess* first = helper(firstPlaces, this);
+        QVERIFY(waitForLine(*first, "ours"));
+        QCOMPARE(QProcess::execute("rm", {"-rf", QFile::decodeName(mine)}), 0);
+        const QStringList secondPlaces = SingleInstance::places(home.path(), shared.path(), {});
+        QCOMPARE(secondPlaces.size(), 2);
+        SingleInstance second(kDevice, kInode, secondPlaces);
+        QCOMPARE(second.claim(), SingleInstance::Claim::AnotherCameForward);
+        first->kill();
+        first->waitForFinished();
     }
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 3 && std::strcmp(argv[1], "claim") == 0)
+    if (argc >= 3 && std::strcmp(argv[1], "claim") == 0)
         return runHelper(argc, argv);
     QCoreApplication application(argc, argv);
     TestSingleInstance test;

@@ -38,6 +38,14 @@ wait "$started_pid" || fail "the second start ended with status $?"
 wait_for "$(count_calendars) calendars shown, expected the first one, forward" calendars 1
 kill -0 "$first_pid" || fail "the first program ended"
 
+note "a start without the runtime folder in its environment (su -, cron) still finds the first"
+(cd "$work/memos" && exec env -u XDG_RUNTIME_DIR "$ORBETA" >>"$work/orbeta.log" 2>&1) &
+started_pid=$!
+pids+=("$started_pid")
+wait_for "the start without a runtime folder is still running" is_ended "$started_pid"
+wait "$started_pid" || fail "the start without a runtime folder ended with status $?"
+wait_for "$(count_calendars) calendars shown, expected one" calendars 1
+
 note "a start in another folder runs beside it"
 start_in "$work/other"
 second_pid=$started_pid

@@ -5,6 +5,7 @@
 #include "app/position_store.h"
 #include "app/window_position.h"
 #include "memo/frm_versions.h"
+#include "memo/journal_keeper.h"
 #include "memo/memo_notice.h"
 #include "memo/rich_text_box.h"
 #include "resources/layout.h"
@@ -90,6 +91,12 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
     richTextBox1_->setFont(fonts::pGothic(kRichTextBox1FontPoints));
     richTextBox1_->setGeometry(rect());
     connect(richTextBox1_, &RichTextBox::mouseDown, this, &Form2::richTextBoxMouseDown);
+    connect(&memos_, &MemoStore::journalFailed, this, [this](QDate day, const QString& reason) {
+        if (day != day_ || !journalProblem_.isEmpty())
+            return;
+        journalProblem_ = reason;
+        showNotice();
+    });
     connect(richTextBox1_, &RichTextBox::refused, this, [this](const QString& why) {
         tell(this, "tooLarge", why);
         richTextBox1_->setFocus();
@@ -129,8 +136,14 @@ void Form2::openDay(QDate day) {
     richTextBox1_->setReadOnly(!opened_.mayBeReplaced());
     recoveryOffered_.reset();
     recoveryTaken_.reset();
-    if (opened_.mayBeReplaced())
+    saved_ = false;
+    journalProblem_.clear();
+    if (opened_.mayBeReplaced()) {
+        memos_.settleRecoveries(day);
         recoveryOffered_ = memos_.recoveryOf(day);
+    }
+    delete journal_;
+    journal_ = new JournalKeeper(memos_, *richTextBox1_->document(), day, this);
     mnuVersions_->setEnabled(memos_.hasVersions(day));
     showNotice();
     richTextBox1_->moveCursor(QTextCursor::Start);
@@ -169,6 +182,8 @@ void Form2::showNotice() {
     std::copy_if(versions.cbegin(), versions.cend(), std::back_inserter(copies),
                  [](const MemoVersion& v) { return v.kind == MemoVersion::Kind::SyncCopy; });
     add(copiesNotice(copies), link("copies", QStringLiteral("表示する")));
+    if (!journalProblem_.isEmpty())
+        add(journalNotice(journalProblem_), {});
     noticeText_ = plain.join(u'\n');
     notice_->setText(rich.join(QStringLiteral("<br>")));
     notice_->setVisible(!plain.isEmpty());
@@ -239,8 +254,18 @@ QString Form2::rescueUnsavedText() {
     return memos_.writeRecovery(day_, *richTextBox1_->document(), &where).ok ? where : QString();
 }
 
+// Closed without saving: what was changed is kept as the memo's newest version, so that no
+// slip of the hand loses it for good; the journal ends.
 void Form2::unloadHandler() {
     storeWindowPosition(*this, positions_, kSection);
+    delete journal_;
+    journal_ = nullptr;
+    if (saved_ || day_.isNull())
+        return;
+    if (richTextBox1_->document()->isModified() && opened_.mayBeReplaced())
+        memos_.keepUnsaved(day_, *richTextBox1_->document());
+    else
+        memos_.endJournal(day_);
 }
 
 void Form2::showEvent(QShowEvent* event) {
@@ -282,6 +307,7 @@ void Form2::saveAndClose() {
         richTextBox1_->setFocus();
         return;
     }
+    saved_ = true;
     if (recoveryTaken_) // its text is in the memo now: one of its versions
         memos_.retireRecovery(day_, *recoveryTaken_);
     recoveryTaken_.reset();

@@ -14,6 +14,7 @@ class QMenu;
 
 namespace orbeta {
 
+class JournalKeeper;
 class MemoStore;
 class PositionStore;
 class RichTextBox;
@@ -67,6 +68,9 @@ private:
     QString noticeText_;
     std::optional<MemoVersion> recoveryOffered_;
     std::optional<MemoVersion> recoveryTaken_; // whose text the user took
+    JournalKeeper* journal_ = nullptr;
+    QString journalProblem_; // why unsaved text cannot be kept, once it could not
+    bool saved_ = false;
     QLabel* notice_;
     RichTextBox* richTextBox1_;
     QMenu* p_menu_ = nullptr;

@@ -122,4 +122,10 @@ QString copiesNotice(const QList<MemoVersion>& copies) {
         .arg(countText(copies.size()), copyText(*newest), countText(copies.size() - 1));
 }
 
+QString journalNotice(const QString& reason) {
+    return QStringLiteral("保存していない内容を控えておけません（%1）。編集は続けられますが、"
+                          "こまめに保存してください。")
+        .arg(reason);
+}
+
 } // namespace orbeta

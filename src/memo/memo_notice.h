@@ -29,4 +29,7 @@ QString recoveryNotice(const MemoVersion& newest, qsizetype others);
 // newest named.
 QString copiesNotice(const QList<MemoVersion>& copies);
 
+// That unsaved text cannot be kept in the journal, and why; editing goes on.
+QString journalNotice(const QString& reason);
+
 } // namespace orbeta

@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 
 namespace orbeta {
 
@@ -56,6 +57,11 @@ VersionDescription describeContent(const FileRead& read) {
 
 } // namespace
 
+struct MemoStore::JournalEnds {
+    std::mutex mutex;
+    QHash<QString, quint64> ends; // of each memo's journal so far
+};
+
 MemoStore::MemoStore(const QString& folder, const Clock& clock, QObject* parent, Watch watch,
                      const QString& stateFolder)
     : QObject(parent), folder_(std::make_shared<const MemoFolder>(folder)), clock_(clock),
@@ -64,7 +70,9 @@ MemoStore::MemoStore(const QString& folder, const Clock& clock, QObject* parent,
           std::make_unique<Journal>(folder_->device(), folder_->inode(),
                                     stateFolder.isEmpty() ? Journal::stateFolder() : stateFolder)),
       work_(std::make_unique<BackgroundWork>(this)),
-      describing_(std::make_unique<BackgroundWork>(this)), names_(std::make_unique<FolderNames>()) {
+      describing_(std::make_unique<BackgroundWork>(this)),
+      journaling_(std::make_unique<BackgroundWork>(this)),
+      journalEnds_(std::make_shared<JournalEnds>()), names_(std::make_unique<FolderNames>()) {
     watch_ = new FolderWatch(*folder_, watch == Watch::Notices, &FolderNames::ofInterest, this);
     connect(watch_, &FolderWatch::changed, this, &MemoStore::namesChanged);
     connect(watch_, &FolderWatch::overflowed, this, [this] {
@@ -406,7 +414,7 @@ SaveResult MemoStore::save(OpenedMemo& opened, const QTextDocument& document) {
     for (const MemoVersion& recovery : recoveriesWritten_.take(name))
         if (recovery.kind == MemoVersion::Kind::Recovered)
             retireRecovery(opened.day, recovery);
-    journal_->remove(name);
+    endJournal(opened.day);
     recoveryWritten_.remove(name);
     MemoText text;
     text.state = MemoText::State::Read;
@@ -595,6 +603,62 @@ void MemoStore::retireRecovery(QDate day, const MemoVersion& recovery) {
         nameWritten(recovery.id, false);
     }
     recoveryWritten_.remove(memo);
+}
+
+void MemoStore::settleRecoveries(QDate day) {
+    const QString memo = memoSaveName(day);
+    const std::optional<Journal::Entry> journal = journal_->entryOf(memo);
+    if (!journal)
+        return;
+    const QList<MemoVersion> recoveries = recoveriesOf(memo);
+    const auto file = std::find_if(recoveries.cbegin(), recoveries.cend(), [](const auto& r) {
+        return r.kind == MemoVersion::Kind::Recovered;
+    });
+    if (file == recoveries.cend())
+        return;
+    const auto older = std::find_if(recoveries.cbegin(), recoveries.cend(), [&](const auto& r) {
+        return r.kind == MemoVersion::Kind::Journal && r.madeAt < file->madeAt;
+    });
+    retireRecovery(day, older != recoveries.cend() ? *older : *file);
+}
+
+void MemoStore::writeJournal(QDate day, rtf::DocumentSnapshot snapshot) {
+    const QString memo = memoSaveName(day);
+    quint64 end = 0;
+    {
+        const std::lock_guard lock(journalEnds_->mutex);
+        end = journalEnds_->ends.value(memo);
+    }
+    journaling_->run([this, day, memo, end, snapshot = std::move(snapshot),
+                      journal = journal_.get(), ends = journalEnds_](
+                         const BackgroundWork::Deliver& deliver, const std::atomic<bool>&) {
+        const QByteArray rtf = snapshot.toRtf();
+        const std::lock_guard lock(ends->mutex);
+        if (ends->ends.value(memo) != end)
+            return; // saved or closed meanwhile
+        if (const SaveOutcome written = journal->write(memo, rtf); !written.ok)
+            deliver([this, day, reason = written.reason] { Q_EMIT journalFailed(day, reason); });
+    });
+}
+
+void MemoStore::endJournal(QDate day) {
+    const QString memo = memoSaveName(day);
+    const std::lock_guard lock(journalEnds_->mutex);
+    ++journalEnds_->ends[memo];
+    journal_->remove(memo);
+}
+
+SaveOutcome MemoStore::keepUnsaved(QDate day, const QTextDocument& document) {
+    const QString memo = memoSaveName(day);
+    const QByteArray rtf = rtf::writeRtf(document);
+    const FileStamp memoFile = folder_->stamp(memo);
+    SaveOutcome kept{true, {}};
+    if (const FileRead current = folder_->read(memo, rtf.size());
+        !current.ok() || current.bytes != rtf)
+        kept = versions_->addBytes(memo, rtf, memoFile.exists ? memoFile.mode : 0600, true);
+    if (kept.ok)
+        endJournal(day);
+    return kept;
 }
 
 } // namespace orbeta

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "richtext/document_snapshot.h"
 #include "store/memo_text.h"
 #include "store/memo_version.h"
 #include "store/opened_memo.h"
@@ -82,6 +83,20 @@ public:
     // Text kept at an unchosen end that the user took into the memo, once the memo is saved, or
     // left: it becomes one of the memo's versions.
     void retireRecovery(QDate day, const MemoVersion& recovery);
+    // Where the day's memo has both text kept at an unchosen end beside it and unsaved text in
+    // the journal, the older of the two becomes one of its versions: the newer is offered.
+    void settleRecoveries(QDate day);
+
+    // The journal of unsaved text: what the memo window holds, written off this thread to the
+    // user's state folder (Journal), durably, in the order asked; journalFailed() when it cannot
+    // be written.
+    void writeJournal(QDate day, rtf::DocumentSnapshot snapshot);
+    // Text closed without saving: kept as the memo's newest version (unless the memo file holds
+    // it already), and its journal ends.
+    SaveOutcome keepUnsaved(QDate day, const QTextDocument& document);
+    // The unsaved text of the day's memo is in the memo now, or kept as a version: its journal
+    // ends, and a journal write still on its way is dropped.
+    void endJournal(QDate day);
 
     // What the calendar shows of a day.
     struct DaySummary {
@@ -130,6 +145,7 @@ Q_SIGNALS:
     // any day may have.
     void daysChanged(const QList<QDate>& days);
     void versionDescribed(const MemoVersion& version, const VersionDescription& description);
+    void journalFailed(QDate day, const QString& reason);
 
 private:
     void list();
@@ -154,6 +170,10 @@ private:
     std::unique_ptr<Journal> journal_;
     std::unique_ptr<BackgroundWork> work_;
     std::unique_ptr<BackgroundWork> describing_;
+    std::unique_ptr<BackgroundWork> journaling_;
+    // Journal writes are dropped once the journal of their memo has ended.
+    struct JournalEnds;
+    std::shared_ptr<JournalEnds> journalEnds_;
     FolderWatch* watch_ = nullptr;
     QTimer* lookTimer_ = nullptr;
     int looksSinceListing_ = 0;

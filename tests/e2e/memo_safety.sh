@@ -75,6 +75,37 @@ grep -q 'unsaved words' "$recovered" || fail "the recovery file lacks the text"
 [ "$(md5sum <"$file")" = "$before" ] || fail "the memo was changed"
 rm "$recovered"
 
+note "killed outright with unsaved text: the journal keeps it, and 以前の版 gives it back"
+start
+open_today
+xdotool type --delay 20 "journaled words"
+journal_has() { grep -rqs "$1" "$XDG_STATE_HOME/orbeta/unsaved/"; }
+wait_for "the journal did not take the typing" journal_has 'journaled words'
+kill -KILL "$orbeta_pid"
+ends "$orbeta_pid"
+wait "$orbeta_pid" 2>/dev/null || true
+start
+open_today
+memo_menu 3
+versions=$(wait_window "以前の版 $today")
+wait_active "$versions"
+xdotool key Return # the first entry: the text kept in the journal
+wait_gone "$versions"
+memo_menu 1
+wait_gone "$memo"
+grep -q 'journaled words' "$file" || fail "the journal's text did not reach the memo"
+journal_has 'journaled words' && fail "the journal outlived the save"
+
+note "終了 after typing: the text is the newest of the memo's versions"
+open_today
+xdotool type --delay 20 "closed unsaved"
+memo_menu 2
+wait_gone "$memo"
+unsaved=$(ls -t "$work"/memos/.orbeta-history/"$(basename "$file")"/*.unsaved.rtf | head -n 1)
+grep -q 'closed unsaved' "$unsaved" || fail "the text closed without saving was not kept"
+wmctrl -i -c "$calendar"
+ends "$orbeta_pid"
+
 note "a pipe named like a memo, large memos being read: the memo window opens, and the program ends at once"
 mv "$file" "$file.kept"
 mkfifo "$file"

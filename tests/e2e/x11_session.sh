@@ -7,7 +7,7 @@ for tool in Xvfb openbox xdotool xwininfo wmctrl; do
 done
 
 work=$(mktemp -d)
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/memos"
 chmod 700 "$XDG_RUNTIME_DIR"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8

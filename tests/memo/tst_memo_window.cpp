@@ -4,6 +4,7 @@
 #include "memo/frm_versions.h"
 #include "memo/rich_text_box.h"
 #include "program/program.h"
+#include "richtext/document_snapshot.h"
 #include "richtext/rtf_reader.h"
 #include "store/memo_names.h"
 #include "store/memo_store.h"
@@ -166,7 +167,13 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(memoPath("20261208.rtf.bak")).permissions(),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(readFile(memoPath("20261208.rtf")), QByteArray("{\\rtf1 half a {\\b memo"));
-        QCOMPARE(test_->program->memoStore().versionsOf(kDay).size(), 1); // once too
+        // The original once among the versions too, beside the text closed without saving.
+        const QList<MemoVersion> versions = test_->program->memoStore().versionsOf(kDay);
+        QCOMPARE(std::count_if(versions.cbegin(), versions.cend(),
+                               [](const MemoVersion& version) {
+                                   return version.kind == MemoVersion::Kind::Replaced;
+                               }),
+                 1);
     }
 
     // Given an end the user did not choose while the memo has unsaved text, the text is kept
@@ -321,6 +328,88 @@ private Q_SLOTS:
         }));
         QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("laptop"));
         QCOMPARE(readFile(memoPath(copy)), copyBytes);
+    }
+
+    // While a memo has unsaved changes, what the window holds is in the journal, in the user's
+    // state folder, a moment after typing stops, and nothing is there before; a save ends it.
+    void unsavedTextIsJournaledAsItIsTyped() {
+        const QString state = test_->folder.filePath("state/orbeta/unsaved");
+        const auto journaled = [&] {
+            const QStringList folders = QDir(state).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            return folders.isEmpty() ? QString()
+                                     : textOfFile(state + "/" + folders.first() + "/20261208.rtf");
+        };
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            QVERIFY(QTest::qWaitFor([&] { return !journaled().isEmpty(); }, 500) == false);
+            typeText(&memo.RichTextBox1(), QStringLiteral("書きかけの日記"));
+            QTRY_COMPARE_WITH_TIMEOUT(journaled(), QStringLiteral("書きかけの日記"), 10000);
+            QFileInfo file(
+                QDir(state).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot).first().filePath() +
+                "/20261208.rtf");
+            QCOMPARE(file.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+            menuItem(&memo, "mnu_saveclose")->trigger();
+        }));
+        QVERIFY(journaled().isEmpty());
+        QCOMPARE(textOfFile(memoPath("20261208.rtf")), QStringLiteral("書きかけの日記"));
+    }
+
+    // Text closed without saving (終了, or the close box) is kept as the newest version, listed
+    // first in 以前の版 as 保存しなかった編集; closing an unchanged memo keeps nothing.
+    void textClosedWithoutSavingIsKeptAsAVersion() {
+        writeFile(memoPath("20261208.rtf"), "{\\rtf1 saved\\par}");
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            typeText(&memo.RichTextBox1(), QStringLiteral("うっかり "));
+            menuItem(&memo, "mnu_close")->trigger();
+        }));
+        QCOMPARE(readFile(memoPath("20261208.rtf")), QByteArray("{\\rtf1 saved\\par}"));
+        QList<MemoVersion> versions = test_->program->memoStore().versionsOf(kDay);
+        QCOMPARE(versions.size(), 1);
+        QCOMPARE(versions.first().kind, MemoVersion::Kind::Unsaved);
+        QCOMPARE(textOfFile(memoPath(versions.first().id)), QStringLiteral("うっかり saved"));
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            whenModalAppears([](QWidget* window) {
+                auto* list = qobject_cast<frmVersions*>(window);
+                QVERIFY(list);
+                QVERIFY(list->lstVersions().item(0)->text().contains("保存しなかった編集"));
+                list->close();
+            });
+            menuItem(&memo, "mnu_versions")->trigger();
+            memo.close(); // unchanged: nothing more is kept
+        }));
+        QCOMPARE(test_->program->memoStore().versionsOf(kDay).size(), 1);
+    }
+
+    // A journal left by a program that was killed is offered at the next opening; of it and a
+    // text kept beside the memo, the newer is offered and the other becomes a version; a
+    // journal that cannot be written says so once, and editing goes on.
+    void aJournalLeftBehindIsOfferedAndAFailingOneSaysSo() {
+        MemoStore& store = test_->program->memoStore();
+        QTextDocument left;
+        left.setPlainText(QStringLiteral("from the journal"));
+        store.writeJournal(kDay, rtf::DocumentSnapshot::of(left));
+        QTRY_VERIFY(store.recoveryOf(kDay).has_value());
+        clock_->set(clock_->now().addSecs(-3600)); // a text kept beside the memo, older
+        QVERIFY(store.writeRecovery(kDay, left).ok);
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            QVERIFY2(memo.notice().contains("保存されないまま"), qPrintable(memo.notice()));
+            follow(memo, "recovery:take");
+            QCOMPARE(memo.RichTextBox1().toPlainText(), QStringLiteral("from the journal"));
+            menuItem(&memo, "mnu_saveclose")->trigger();
+        }));
+        QVERIFY(!store.recoveryOf(kDay));
+        QVERIFY(QDir(test_->memoFolder()).entryList({"*.recovered-*"}).isEmpty());
+        QCOMPARE(store.versionsOf(kDay).size(), 1); // the older text; the journal's is the memo
+
+        QVERIFY(QDir(test_->folder.filePath("state/orbeta")).removeRecursively());
+        writeFile(test_->folder.filePath("state/orbeta"), "a file in the way");
+        QVERIFY(openMemo(kDay, [&](Form2& memo) {
+            typeText(&memo.RichTextBox1(), QStringLiteral("still typing "));
+            QTRY_VERIFY_WITH_TIMEOUT(memo.notice().contains("控えておけません"), 10000);
+            typeText(&memo.RichTextBox1(), QStringLiteral("more "));
+            QVERIFY(memo.RichTextBox1().toPlainText().startsWith("still typing more"));
+            QCOMPARE(memo.notice().count("控えておけません"), 1);
+            menuItem(&memo, "mnu_saveclose")->trigger();
+        }));
     }
 };
 

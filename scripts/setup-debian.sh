@@ -10,7 +10,7 @@ run_packages=(
 )
 test_packages=(
     ninja-build libicu-dev xvfb xauth openbox xdotool x11-utils wmctrl imagemagick xclip
-    locales clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream
+    locales clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream poppler-utils
     libreoffice-writer-nogui
     wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
 )

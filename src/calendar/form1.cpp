@@ -72,11 +72,22 @@ void Form1::makeMenu() {
     mnuSearch->setShortcut(QKeySequence::Find);
     mnuSearch->setShortcutContext(Qt::WindowShortcut);
     addAction(mnuSearch); // Ctrl+F in the calendar, with the menu closed
+    QAction* mnuPrint = p_menu_->addAction(QStringLiteral("印刷(&P)..."));
+    mnuPrint->setObjectName(QStringLiteral("mnu_print"));
+    mnuPrint->setShortcut(QKeySequence::Print);
+    mnuPrint->setShortcutContext(Qt::WindowShortcut);
+    addAction(mnuPrint); // Ctrl+P in the calendar
+    QAction* mnuPdf = p_menu_->addAction(QStringLiteral("PDF に保存(&D)..."));
+    mnuPdf->setObjectName(QStringLiteral("mnu_pdf"));
     QAction* mnuAbout = p_menu_->addAction(QStringLiteral("Orbeta について"));
     mnuAbout->setObjectName(QStringLiteral("mnu_about"));
     connect(mnuEnd, &QAction::triggered, this, &Form1::endRequested);
     connect(mnuSearch, &QAction::triggered, this,
             [this] { guarded(this, [this] { Q_EMIT searchRequested(); }); });
+    connect(mnuPrint, &QAction::triggered, this,
+            [this] { guarded(this, [this] { Q_EMIT printRequested(); }); });
+    connect(mnuPdf, &QAction::triggered, this,
+            [this] { guarded(this, [this] { Q_EMIT pdfRequested(); }); });
     connect(mnuAbout, &QAction::triggered, this,
             [this] { guarded(this, [this] { Q_EMIT aboutRequested(); }); });
 }

@@ -17,9 +17,10 @@ class PositionStore;
 class SecondTicker;
 
 // The main window: a month calendar with a running clock beneath it and a context menu to end
-// the program, search the memos or show the About box. Days whose memo says something are bold.
-// At midnight, and whenever the clock's day changes, today moves on. What the window asks for
-// (a day's memo, the search, the About box, the end) it asks of whoever listens.
+// the program, search the memos, print them or save them as PDF, or show the About box. Days whose
+// memo says something are bold. At midnight, and whenever the clock's day changes, today moves on.
+// What the window asks for (a day's memo, the search, the About box, the end) it asks of whoever
+// listens.
 class Form1 : public Form {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ public:
 Q_SIGNALS:
     void memoRequested(QDate day);
     void searchRequested();
+    void printRequested();
+    void pdfRequested();
     void aboutRequested();
     void endRequested();
     // The window is about to unload; its position is stored after this.

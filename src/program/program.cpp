@@ -8,6 +8,7 @@
 #include "calendar/month_view.h"
 #include "memo/form2.h"
 #include "memo/rich_text_box.h"
+#include "print/print_request.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
 #include "search/text_folding.h"
@@ -54,6 +55,10 @@ Form1* Program::makeCalendar() {
                      [this](QDate day) { openMemo(day); });
     QObject::connect(calendar, &Form1::searchRequested, calendar, [this] { showSearch(); });
     QObject::connect(calendar, &Form1::aboutRequested, calendar, [this] { showAbout(); });
+    QObject::connect(calendar, &Form1::printRequested, calendar,
+                     [this] { print(frmPrint::Purpose::Print); });
+    QObject::connect(calendar, &Form1::pdfRequested, calendar,
+                     [this] { print(frmPrint::Purpose::Pdf); });
     QObject::connect(calendar, &Form1::endRequested, calendar, [this] { End(); });
     QObject::connect(calendar, &Form1::unloading, calendar, [this] {
         if (frmSearch* search = search_.ifLoaded())
@@ -197,6 +202,12 @@ void Program::openMemo(QDate day, const QString& copy, const QStringList& search
 
 void Program::showAbout() {
     showModal(about(), form1());
+}
+
+void Program::print(frmPrint::Purpose purpose) {
+    const MonthView& calendar = form1().MonthView1();
+    PrintRequest(*store_, form1())
+        .run(purpose, QDate(calendar.yearShown(), calendar.monthShown(), 1));
 }
 
 void Program::showSearch() {

@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "app/position_store.h"
 #include "app/window_instance.h"
+#include "print/frm_print.h"
 
 #include <QDate>
 #include <QString>
@@ -78,6 +79,8 @@ public:
     void openMemo(QDate day, const QString& copy = {}, const QStringList& searchTerms = {});
     void showAbout();
     void showSearch();
+    // Prints the month on view or a span of memos, or saves them as PDF.
+    void print(frmPrint::Purpose purpose);
     // Keeps the text of an open memo that is not saved, for an end the user did not choose.
     void rescueUnsavedText();
 

@@ -52,4 +52,10 @@ inline constexpr int kMargin = 90;
 inline constexpr double kWindowFontPoints = 10.5;
 } // namespace frmVersions
 
+namespace frmPrint {
+inline constexpr twips::Size kClient{4800, 2400};
+inline constexpr int kMargin = 120;
+inline constexpr double kWindowFontPoints = 10.5;
+} // namespace frmPrint
+
 } // namespace orbeta::layout

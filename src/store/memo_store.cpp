@@ -661,4 +661,26 @@ SaveOutcome MemoStore::keepUnsaved(QDate day, const QTextDocument& document) {
     return kept;
 }
 
+QList<QDate> MemoStore::memoDays(QDate from, QDate to) const {
+    QList<QDate> days;
+    // Until the folder has been listed once, it is listed here.
+    const FolderNames listedNow = listed_ ? FolderNames() : FolderNames(folder_->list());
+    const FolderNames& names = listed_ ? *names_ : listedNow;
+    for (QDate day = from; day.isValid() && day <= to; day = day.addDays(1))
+        if (!names.memoOf(day).isEmpty())
+            days << day;
+    return days;
+}
+
+VersionContent MemoStore::memoContent(QDate day) const {
+    VersionContent content;
+    const QString name = memoFileOf(*folder_, day);
+    if (name.isEmpty())
+        return content;
+    const FileRead read = folder_->read(name, kMaxMemoFileBytes);
+    content.bytes = read.bytes;
+    content.problem = read.reason();
+    return content;
+}
+
 } // namespace orbeta

@@ -98,6 +98,11 @@ public:
     // ends, and a journal write still on its way is dropped.
     void endJournal(QDate day);
 
+    // For printing: the days from `from` to `to` that have a memo file (not its copies or
+    // versions), in date order, and a day's memo file as it is, read on this thread.
+    QList<QDate> memoDays(QDate from, QDate to) const;
+    VersionContent memoContent(QDate day) const;
+
     // What the calendar shows of a day.
     struct DaySummary {
         bool saysSomething = false;

@@ -97,11 +97,14 @@ int main(int argc, char* argv[]) {
     const QDate smallDay(2030, 3, 3);
     const QDate largeDay(2030, 3, 4);
     const QDate mergedDay(2030, 3, 5);
+    const QDate picturesDay(2030, 3, 6);
     const QByteArray small = richEditStyleMemo(10 * 1024, 7);
     const QByteArray large = richEditStyleMemo(1024 * 1024, 8);
     const QByteArray merged = mergedColumnMemo(40000);
+    const QByteArray pictures = picturesMemo(20, 1024 * 1024);
     for (const auto& [day, bytes] :
-         {std::pair{smallDay, small}, std::pair{largeDay, large}, std::pair{mergedDay, merged}}) {
+         {std::pair{smallDay, small}, std::pair{largeDay, large}, std::pair{mergedDay, merged},
+          std::pair{picturesDay, pictures}}) {
         QFile file(memos + QLatin1Char('/') + orbeta::memoSaveName(day));
         file.open(QIODevice::WriteOnly);
         file.write(bytes);
@@ -179,6 +182,7 @@ int main(int argc, char* argv[]) {
     const double openSmall = openTime(smallDay);
     const double openLarge = openTime(largeDay);
     const double openMerged = openTime(mergedDay);
+    const double openPictures = openTime(picturesDay);
     // The largest memo the editor takes: opened, then the window narrowed to its least and
     // widened again, each to the window painted.
     const QDate largestDay(2031, 1, 2);
@@ -273,6 +277,10 @@ int main(int argc, char* argv[]) {
                 openLarge);
     std::printf("open 40,000 rows merged down (%.1f MB):   %7.1f ms (target <= 1000)\n",
                 static_cast<double>(merged.size()) / (1024.0 * 1024.0), openMerged);
+    std::printf("open 20 pictures of 1 MB (%.1f MB):      %7.1f ms (target <= 500)\n",
+                static_cast<double>(pictures.size()) / (1024.0 * 1024.0), openPictures);
+    std::printf("save 20 pictures of 1 MB:                   %7.1f ms (target <= 300)\n",
+                saveTime(picturesDay));
     std::printf("save 10 KB memo:                            %7.1f ms\n", saveTime(smallDay));
     std::printf("save 1 MB memo:                             %7.1f ms (target <= 150)\n",
                 saveTime(largeDay));

@@ -1,5 +1,8 @@
 #include "memo_generator.h"
 
+#include <QBuffer>
+#include <QImage>
+
 #include "richtext/code_pages.h"
 
 #include <QRandomGenerator>
@@ -77,6 +80,35 @@ QByteArray tableMemo(int rows, int columns) {
         out += "\\row\r\n";
     }
     out += "\\pard\\par\r\n}\r\n";
+    return out;
+}
+
+QByteArray picturesMemo(int count, qsizetype bytes) {
+    QByteArray out(kHeader);
+    for (int i = 0; i < count; ++i) {
+        // Noise does not compress: a JPEG of about the size asked for.
+        QImage image(QSize(1000, 700), QImage::Format_RGB32);
+        quint32 seed = static_cast<quint32>(i * 7919 + 1);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                line[x] = seed | 0xff000000u;
+            }
+        }
+        QByteArray jpeg;
+        int quality = 95;
+        do {
+            jpeg.clear();
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "JPEG", quality);
+            quality -= 5;
+        } while (jpeg.size() > bytes && quality > 10);
+        out += "photo " + QByteArray::number(i + 1) +
+               "\\par {\\pict\\jpegblip\\picw1000\\pich700 " + jpeg.toHex() + "}\\par\r\n";
+    }
+    out += "}\r\n";
     return out;
 }
 

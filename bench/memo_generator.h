@@ -8,6 +8,8 @@ QByteArray richEditStyleMemo(qsizetype bytes, quint32 seed = 1);
 
 // A memo that is one table of `rows` rows and `columns` columns, a short text in every cell.
 QByteArray tableMemo(int rows, int columns);
+// A memo of `count` JPEG pictures of about `bytes` each, a line of text before each.
+QByteArray picturesMemo(int count, qsizetype bytes);
 // A table of two columns whose first column is one cell merged down all its rows.
 QByteArray mergedColumnMemo(int rows);
 

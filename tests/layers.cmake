@@ -4,8 +4,8 @@
 # inside it.
 # Run as: cmake -DSOURCE_DIR=<src> -P layers.cmake
 set(layers richtext app store resources memo calendar print search about program)
-set(store_face exported_file.h file_stamp.h memo_limits.h memo_names.h memo_store.h memo_text.h
-               memo_version.h opened_memo.h searchable_text.h)
+set(store_face exported_file.h file_reason.h file_stamp.h memo_limits.h memo_names.h memo_store.h
+               memo_text.h memo_version.h opened_memo.h searchable_text.h)
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 set(faults "")
 foreach(source IN LISTS sources)

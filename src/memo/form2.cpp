@@ -14,6 +14,9 @@
 #include "store/memo_store.h"
 #include "store/memo_text.h"
 
+#include <QDir>
+#include <QFileDialog>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -125,6 +128,10 @@ void Form2::makeMenu() {
     connect(close, &QAction::triggered, this, [this] { Unload(); });
     connect(mnuVersions_, &QAction::triggered, this,
             [this] { guarded(this, [this] { showVersions(); }); });
+    mnuPicture_ = p_menu_->addAction(QStringLiteral("画像を挿入(&I)..."));
+    mnuPicture_->setObjectName(QStringLiteral("mnu_picture"));
+    connect(mnuPicture_, &QAction::triggered, this,
+            [this] { guarded(this, [this] { insertPicture(); }); });
 }
 
 void Form2::openDay(QDate day) {
@@ -145,6 +152,7 @@ void Form2::openDay(QDate day) {
     delete journal_;
     journal_ = new JournalKeeper(memos_, *richTextBox1_->document(), day, this);
     mnuVersions_->setEnabled(memos_.hasVersions(day));
+    mnuPicture_->setEnabled(opened_.mayBeReplaced());
     showNotice();
     richTextBox1_->moveCursor(QTextCursor::Start);
     richTextBox1_->setFocus();
@@ -220,6 +228,20 @@ void Form2::noticeLinkActivated(const QString& target) {
     richTextBox1_->setFocus();
 }
 
+// A picture from a file, at the cursor.
+void Form2::insertPicture() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    QFileDialog files(this, QStringLiteral("画像を挿入"), QDir::homePath(),
+                      QStringLiteral("画像 (%1)").arg(patterns.join(u' ')));
+    files.setObjectName(QStringLiteral("dlgPicture"));
+    files.setFileMode(QFileDialog::ExistingFile);
+    if (files.exec() == QDialog::Accepted && !files.selectedFiles().isEmpty())
+        richTextBox1_->insertPictureFiles(files.selectedFiles());
+    richTextBox1_->setFocus();
+}
+
 void Form2::showVersions(const QString& file) {
     frmVersions versions(memos_, day_, this);
     if (!file.isEmpty())
@@ -242,6 +264,7 @@ bool Form2::takeContent(const QByteArray& content) {
     if (tooLarge) {
         opened_.found = OpenedMemo::Found::Rtf;
         richTextBox1_->setReadOnly(false);
+        mnuPicture_->setEnabled(true);
         showNotice();
     }
     return true;

@@ -59,6 +59,7 @@ private:
     void showNotice();
     void noticeLinkActivated(const QString& link);
     bool takeContent(const QByteArray& content);
+    void insertPicture();
     void layOut();
 
     PositionStore& positions_;
@@ -75,6 +76,7 @@ private:
     RichTextBox* richTextBox1_;
     QMenu* p_menu_ = nullptr;
     QAction* mnuVersions_ = nullptr;
+    QAction* mnuPicture_ = nullptr;
 };
 
 } // namespace orbeta

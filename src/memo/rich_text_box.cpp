@@ -1,5 +1,6 @@
 #include "memo/rich_text_box.h"
 
+#include "memo/picture_intake.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
@@ -8,6 +9,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -15,6 +18,7 @@
 #include <QTextDocumentFragment>
 #include <QTextImageFormat>
 #include <QTextLayout>
+#include <QUrl>
 
 namespace orbeta {
 
@@ -45,6 +49,17 @@ private:
     const QSizeF page_;
     const bool wanted_;
 };
+
+// Files dropped from a file manager that are all pictures Qt reads: their paths.
+QStringList droppedPictures(const QMimeData& source) {
+    QStringList paths;
+    for (const QUrl& url : source.urls()) {
+        if (!url.isLocalFile() || QImageReader::imageFormat(url.toLocalFile()).isEmpty())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
 
 } // namespace
 
@@ -245,10 +260,26 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const {
     const QByteArray rtf = rtf::writeRtf(copy, document());
     for (const QString& type : rtfMimeTypes())
         mime->setData(type, rtf);
+    // A picture in the selection goes as a picture too, for programs that take no RTF.
+    for (QTextBlock block = copy.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (const QTextCharFormat format = it.fragment().charFormat(); format.isImageFormat()) {
+                const QVariant picture = document()->resource(QTextDocument::ImageResource,
+                                                              QUrl(format.toImageFormat().name()));
+                const QImage image = picture.userType() == QMetaType::QImage
+                                         ? picture.value<QImage>()
+                                         : QImage::fromData(picture.toByteArray());
+                if (!image.isNull()) {
+                    mime->setImageData(image);
+                    return mime;
+                }
+            }
     return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
+    if (source->hasImage() || !droppedPictures(*source).isEmpty())
+        return true;
     for (const QString& type : rtfMimeTypes())
         if (source->hasFormat(type))
             return true;
@@ -256,8 +287,24 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 // What comes from the clipboard or a drop is measured against the memo's limit before anything
-// of it is laid out.
+// of it is laid out. RTF first (it keeps pictures as they were), then a bitmap (a screenshot,
+// a browser's copied image), then picture files, then HTML and text.
 void RichTextBox::insertFromMimeData(const QMimeData* source) {
+    const bool rtf = std::any_of(rtfMimeTypes().cbegin(), rtfMimeTypes().cend(),
+                                 [source](const QString& type) { return source->hasFormat(type); });
+    if (!rtf && source->hasImage()) {
+        const IncomingPicture picture =
+            IncomingPicture::fromImage(qvariant_cast<QImage>(source->imageData()));
+        if (!picture.ready())
+            Q_EMIT refused(picture.problem);
+        else
+            insertPictures({picture.bytes});
+        return;
+    }
+    if (const QStringList pictures = droppedPictures(*source); !rtf && !pictures.isEmpty()) {
+        insertPictureFiles(pictures);
+        return;
+    }
     Incoming incoming;
     for (const QString& type : rtfMimeTypes())
         if (!incoming.readable && source->hasFormat(type))
@@ -287,6 +334,45 @@ void RichTextBox::showCursorOnceLaidOut() {
         return;
     toShowWhenLaidOut_ = QTextCursor();
     ensureCursorVisible();
+}
+
+bool RichTextBox::insertPictureFiles(const QStringList& paths) {
+    QList<QByteArray> pictures;
+    for (const QString& path : paths) {
+        const IncomingPicture picture = IncomingPicture::fromFile(path);
+        if (!picture.ready()) {
+            Q_EMIT refused(QStringLiteral("%1\n\nファイル: %2").arg(picture.problem, path));
+            return false;
+        }
+        pictures << picture.bytes;
+    }
+    return insertPictures(pictures);
+}
+
+// Each picture is kept among the document's resources under a name made of its bytes, as the
+// RTF reader keeps those it reads, and goes in at the cursor as one step.
+bool RichTextBox::insertPictures(const QList<QByteArray>& pictures) {
+    MemoContentSize adding;
+    for (const QByteArray& bytes : pictures)
+        adding += {1, bytes.size()};
+    if (isReadOnly() || !hasRoomFor(adding, false))
+        return false;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    for (const QByteArray& bytes : pictures) {
+        const QString name =
+            QStringLiteral("rtf-picture:") +
+            QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+        document()->addResource(QTextDocument::ImageResource, QUrl(name), bytes);
+        QTextImageFormat picture;
+        picture.setName(name);
+        cursor.insertImage(picture);
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
 }
 
 RichTextBox::Incoming RichTextBox::Incoming::ofRtf(const QByteArray& rtf) {

@@ -22,6 +22,9 @@ public:
     // Puts a memo's content (RTF, or text) in place of the whole text, as one step that undo
     // takes back; false, with refused(), when it would pass the memo's limit.
     bool replaceAllWith(const QByteArray& content);
+    // Puts the pictures of these files at the cursor, as one step; false, with refused(), when
+    // one cannot be read or they would pass the memo's limit.
+    bool insertPictureFiles(const QStringList& paths);
 
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, QPoint globalPosition);
@@ -52,6 +55,7 @@ private:
         static Incoming ofFragment(const QTextDocumentFragment& fragment);
     };
     bool take(const Incoming& incoming, QTextCursor& cursor, bool wholeDocument);
+    bool insertPictures(const QList<QByteArray>& pictures);
     bool hasRoomFor(const MemoContentSize& adding, bool wholeDocument);
     bool hasRoomToType();
     void showCursorOnceLaidOut();

@@ -421,7 +421,8 @@ SaveResult MemoStore::save(OpenedMemo& opened, const QTextDocument& document) {
     text.stamp = folder_->stamp(name);
     const QString plain = document.toPlainText(); // read again from the file at its notice
     text.firstLines = firstLines(plain, MemoText::kPreviewLines, MemoText::kPreviewCharacters);
-    text.saysSomething = !text.firstLines.isEmpty();
+    text.saysSomething =
+        !text.firstLines.isEmpty() || plain.contains(QChar::ObjectReplacementCharacter);
     if (indexing())
         text.searchable = makeSearchable_(plain);
     nameWritten(name, true);

@@ -37,7 +37,10 @@ QString firstLines(QStringView text, int lines, qsizetype characters, MoreLines 
         qsizetype end = text.indexOf(u'\n', start);
         if (end < 0)
             end = text.size();
-        const QStringView line = text.sliced(start, end - start).trimmed();
+        // A picture stands in the text as one object character: no line says it.
+        QString said = text.sliced(start, end - start).toString();
+        said.remove(QChar::ObjectReplacementCharacter);
+        const QStringView line = QStringView(said).trimmed();
         start = end + 1;
         if (line.isEmpty())
             continue;

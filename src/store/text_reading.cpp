@@ -32,7 +32,8 @@ MemoText readMemoText(const MemoFolder& folder, const QString& name,
     memo.state = MemoText::State::Read;
     const QString text = memoFileText(read.bytes);
     memo.firstLines = firstLines(text, MemoText::kPreviewLines, MemoText::kPreviewCharacters);
-    memo.saysSomething = !memo.firstLines.isEmpty(); // a picture says something too
+    memo.saysSomething = !memo.firstLines.isEmpty() || // a picture says something too
+                         text.contains(QChar::ObjectReplacementCharacter);
     if (makeSearchable)
         memo.searchable = makeSearchable(text);
     return memo;

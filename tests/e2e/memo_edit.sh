@@ -85,6 +85,27 @@ menu_item 1
 grep -q 'summer' "$work/memos/${year}75.rtf" || fail "no ${year}75.rtf: $(ls "$work/memos")"
 [ "$(ls "$work/memos" | wc -l)" -eq 2 ] || fail "unexpected files: $(ls "$work/memos")"
 
+note "a picture from the clipboard: saved in the memo, and drawn when it opens again"
+command -v xclip >/dev/null || fail "missing xclip (run scripts/setup-debian.sh test)"
+convert -size 160x90 'xc:rgb(0,160,80)' "$work/green.png"
+xclip -selection clipboard -t image/png -i "$work/green.png" 2>/dev/null
+open_memo 7 5
+xdotool key ctrl+End ctrl+v
+menu_item 1
+grep -q 'pngblip' "$work/memos/${year}75.rtf" || fail "no picture in the memo file"
+open_memo 7 5 keys
+green_shown() {
+    import -window root "$work/screen.png"
+    local green
+    green=$(convert "$work/screen.png" -crop "312x183+$mx+$my" +repage -fuzz 10% -fill '#ff00ff' \
+        -opaque 'rgb(0,160,80)' -fill white +opaque '#ff00ff' -channel G -separate \
+        -format '%[fx:round((1-mean)*w*h)]' info:)
+    reason="$green green pixels"
+    [ "$green" -gt 2000 ]
+}
+wait_for "the picture is not drawn" green_shown
+menu_item 2
+
 note "1 November, kept under the name it shares with 11 January: the notice says so, the text takes the typing"
 printf '{\\rtf1 kept long ago\\par}' >"$work/memos/${year}111.rtf"
 open_memo 11 1 keys

@@ -257,7 +257,8 @@ private Q_SLOTS:
             QStringList items;
             for (QAction* item : menu->actions())
                 items << item->text();
-            QCOMPARE(items, (QStringList{"保存終了", "終了", "", "以前の版(&V)..."}));
+            QCOMPARE(items,
+                     (QStringList{"保存終了", "終了", "", "以前の版(&V)...", "画像を挿入(&I)..."}));
             menu->close();
             // A second right click soon after the first reaches Qt as a double click: it opens
             // the menu all the same.

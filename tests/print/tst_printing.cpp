@@ -216,7 +216,7 @@ private Q_SLOTS:
             modals.onFiles = [&](QFileDialog& files) {
                 auto* name = files.findChild<QLineEdit*>("fileNameEdit");
                 proposed = name->text();
-                focused = QApplication::focusWidget() == name;
+                focused = QTest::qWaitFor([&] { return QApplication::focusWidget() == name; });
                 if (path.isEmpty()) {
                     files.reject();
                     return;

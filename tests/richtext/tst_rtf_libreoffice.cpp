@@ -3,8 +3,10 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,8 +14,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <QTextList>
 #include <QTextTable>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 using namespace orbeta::rtf;
@@ -97,12 +101,59 @@ class TestRtfLibreOffice : public QObject {
         file.write(content);
     }
 
+    // A memo with a PNG and a JPEG, as the memo window saves one.
+    static QByteArray memoWithPictures() {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("whiteboard "));
+        const auto add = [&](QSize size, const char* kind, QColor colour) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(colour);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, kind);
+            const QString name = QStringLiteral("picture:") + QLatin1String(kind);
+            document.addResource(QTextDocument::ImageResource, QUrl(name), bytes);
+            QTextImageFormat format;
+            format.setName(name);
+            cursor.insertImage(format);
+        };
+        add(QSize(120, 80), "PNG", Qt::blue);
+        cursor.insertText(QStringLiteral(" receipt "));
+        add(QSize(64, 48), "JPEG", Qt::red);
+        return writeRtf(document);
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         office_ = QStandardPaths::findExecutable("soffice");
         QVERIFY2(!office_.isEmpty(),
                  "LibreOffice (soffice) is not installed: run scripts/setup-debian.sh test");
         QVERIFY(work_.isValid());
+    }
+
+    // The office suite shows a memo's pictures at their places and sizes: in its own file, each
+    // picture with its size in pixels, framed at its size on the page.
+    void picturesShowInTheOffice() {
+        write("pictures.rtf", memoWithPictures());
+        QVERIFY(convert({work_.filePath("pictures.rtf")}, "fodt"));
+        QXmlStreamReader xml(output("pictures.fodt"));
+        QList<QSize> pictures;
+        QStringList frames;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.qualifiedName() == QLatin1String("draw:frame"))
+                frames << xml.attributes().value("svg:width").toString();
+            if (xml.isStartElement() && xml.qualifiedName() == QLatin1String("office:binary-data"))
+                pictures << QImage::fromData(
+                                QByteArray::fromBase64(xml.readElementText().toLatin1()))
+                                .size();
+        }
+        QCOMPARE(pictures, (QList<QSize>{QSize(120, 80), QSize(64, 48)}));
+        QCOMPARE(frames.size(), 2);
+        QVERIFY2(frames.first().startsWith("1.25in") || frames.first().startsWith("3.17"),
+                 qPrintable(frames.join(", "))); // 1800 twips
     }
 
     void officeRtfLoadsWithTheExpectedText() {

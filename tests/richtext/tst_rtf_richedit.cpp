@@ -4,8 +4,10 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -13,7 +15,9 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <QTextList>
+#include <QUrl>
 
 using namespace orbeta::rtf;
 
@@ -218,6 +222,30 @@ private Q_SLOTS:
             cursor.insertText(paragraphs.at(i), i % 2 ? bold : QTextCharFormat());
         }
         QCOMPARE(richEditText(writeRtf(document)), text);
+    }
+
+    // The old program's control shows no PNG or JPEG, but reads the text around them as it is.
+    void textAroundPicturesReadsTheSame() {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("写真の前 "));
+        for (const char* kind : {"PNG", "JPEG"}) {
+            QImage image(QSize(40, 30), QImage::Format_RGB32);
+            image.fill(Qt::darkGreen);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, kind);
+            const QString name = QStringLiteral("picture:") + QLatin1String(kind);
+            document.addResource(QTextDocument::ImageResource, QUrl(name), bytes);
+            QTextImageFormat format;
+            format.setName(name);
+            cursor.insertImage(format);
+        }
+        cursor.insertText(QStringLiteral(" 写真の後\n次の行"));
+        QString shown = richEditText(writeRtf(document));
+        shown.remove(QChar::ObjectReplacementCharacter);
+        QCOMPARE(shown, QStringLiteral("写真の前  写真の後\n次の行"));
     }
 
     void oldMemosWrittenBackReadTheSame() {

@@ -5,12 +5,12 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins libicu-dev
     fonts-ipafont-gothic
 )
 test_packages=(
-    ninja-build libicu-dev xvfb xauth openbox xdotool x11-utils wmctrl imagemagick xclip
-    locales clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream poppler-utils
+    ninja-build xvfb xauth openbox xdotool x11-utils wmctrl imagemagick xclip
+    locales clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream poppler-utils dbus-daemon
     libreoffice-writer-nogui
     wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
 )

@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/colour_scheme.h"
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
 #include "app/japanese_texts.h"
@@ -13,6 +14,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(version::shown());
     fonts::installJapaneseSubstitutes();
     installJapaneseQtTexts(*this);
+    (new ColourScheme(this))->followTheDesktop();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

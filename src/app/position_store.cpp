@@ -44,4 +44,13 @@ void PositionStore::store(const QString& section, twips::Point position) {
     settings_.sync();
 }
 
+bool PositionStore::isOn(const QString& section, const QString& key) const {
+    return settings_.value(keyIn(section, key)).toString().trimmed() == QStringLiteral("1");
+}
+
+void PositionStore::setOn(const QString& section, const QString& key, bool on) {
+    settings_.setValue(keyIn(section, key), on ? QStringLiteral("1") : QStringLiteral("0"));
+    settings_.sync();
+}
+
 } // namespace orbeta

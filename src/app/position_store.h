@@ -11,7 +11,7 @@ namespace orbeta {
 
 // Remembers where the user left each window: per-user INI settings of the application "Orbeta",
 // one section per window ("Form1_StrtUp"), keys "X1" and "Y1", the outer window's left and top
-// in twips as text.
+// in twips as text. Beside them, in sections of their own, the few things a user turns on.
 class PositionStore {
 public:
     // The user's own settings file.
@@ -32,6 +32,10 @@ public:
 
     // Writes X1 then Y1 and flushes them to disk.
     void store(const QString& section, twips::Point position);
+
+    // A choice that is on or off: "1" or "0". Off where never made or not understood.
+    bool isOn(const QString& section, const QString& key) const;
+    void setOn(const QString& section, const QString& key, bool on);
 
     QString fileName() const { return settings_.fileName(); }
 

@@ -1,5 +1,6 @@
 #include "calendar/day_kind.h"
 
+#include "app/readable_colours.h"
 #include "calendar/japanese_holidays.h"
 
 namespace orbeta {
@@ -16,16 +17,17 @@ DayKind dayKindOf(QDate date, bool holiday) {
     return DayKind::Weekday;
 }
 
-QColor dayColour(DayKind kind, const QColor& weekday) {
+QColor dayColour(DayKind kind, const QColor& weekday, const QColor& background) {
+    constexpr double ratio = kTextContrast * kSoftEdges;
     switch (kind) {
     case DayKind::SundayOrHoliday:
-        return kSundayRed;
+        return readableOn(QColor(kSundayRed), background, ratio);
     case DayKind::Saturday:
-        return kSaturdayBlue;
+        return readableOn(QColor(kSaturdayBlue), background, ratio);
     case DayKind::Weekday:
         break;
     }
-    return weekday;
+    return readableOn(weekday, background, ratio);
 }
 
 } // namespace orbeta

@@ -19,6 +19,8 @@ namespace orbeta {
 namespace {
 
 const QString kSection = PositionStore::sectionOf(QStringLiteral("Form1"));
+const QString kRokuyoSection = QStringLiteral("Form1_Rokuyo");
+const QString kRokuyoKey = QStringLiteral("R1");
 
 constexpr Qt::WindowFlags kFixedSingleBorder = Qt::Window | Qt::CustomizeWindowHint |
                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -79,6 +81,9 @@ void Form1::makeMenu() {
     addAction(mnuPrint); // Ctrl+P in the calendar
     QAction* mnuPdf = p_menu_->addAction(QStringLiteral("PDF に保存(&D)..."));
     mnuPdf->setObjectName(QStringLiteral("mnu_pdf"));
+    mnuRokuyo_ = p_menu_->addAction(QStringLiteral("六曜を表示(&R)"));
+    mnuRokuyo_->setObjectName(QStringLiteral("mnu_rokuyo"));
+    mnuRokuyo_->setCheckable(true);
     QAction* mnuAbout = p_menu_->addAction(QStringLiteral("Orbeta について"));
     mnuAbout->setObjectName(QStringLiteral("mnu_about"));
     connect(mnuEnd, &QAction::triggered, this, &Form1::endRequested);
@@ -90,6 +95,12 @@ void Form1::makeMenu() {
             [this] { guarded(this, [this] { Q_EMIT pdfRequested(); }); });
     connect(mnuAbout, &QAction::triggered, this,
             [this] { guarded(this, [this] { Q_EMIT aboutRequested(); }); });
+    connect(mnuRokuyo_, &QAction::toggled, this, [this](bool on) {
+        guarded(this, [&] {
+            monthView1_->showRokuyo(on);
+            positions_.setOn(kRokuyoSection, kRokuyoKey, on);
+        });
+    });
 }
 
 void Form1::loadHandler() {
@@ -97,6 +108,7 @@ void Form1::loadHandler() {
     monthView1_->setToday(today);
     monthView1_->setValue(today);
     monthView1_->setMemoMonth([this](int year, int month) { return memos_.month(year, month); });
+    mnuRokuyo_->setChecked(positions_.isOn(kRokuyoSection, kRokuyoKey));
     connect(&memos_, &MemoStore::daysChanged, this, &Form1::memosChanged);
     restoreWindowPosition(*this, positions_, kSection);
 }

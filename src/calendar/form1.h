@@ -17,10 +17,10 @@ class PositionStore;
 class SecondTicker;
 
 // The main window: a month calendar with a running clock beneath it and a context menu to end
-// the program, search the memos, print them or save them as PDF, or show the About box. Days whose
-// memo says something are bold. At midnight, and whenever the clock's day changes, today moves on.
-// What the window asks for (a day's memo, the search, the About box, the end) it asks of whoever
-// listens.
+// the program, search the memos, print them or save them as PDF, show each day's 六曜 or not, or
+// show the About box. Days whose memo says something are bold. At midnight, and whenever the
+// clock's day changes, today moves on. What the window asks for (a day's memo, the search, the
+// About box, the end) it asks of whoever listens.
 class Form1 : public Form {
     Q_OBJECT
 public:
@@ -55,6 +55,7 @@ private:
     MonthView* monthView1_;
     QLabel* label1_;
     QMenu* p_menu_ = nullptr;
+    QAction* mnuRokuyo_ = nullptr;
 };
 
 } // namespace orbeta

@@ -1,8 +1,10 @@
 #include "calendar/month_view.h"
 
+#include "app/readable_colours.h"
 #include "calendar/day_kind.h"
 #include "calendar/japanese_holidays.h"
 #include "calendar/month_title.h"
+#include "calendar/rokuyo.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -12,10 +14,9 @@
 
 namespace orbeta {
 
-const QColor MonthView::kTodayFrame(240, 140, 0);
-const QColor MonthView::kCopyMark(176, 96, 0);
-
 namespace {
+
+constexpr QRgb kTodayFrame = qRgb(240, 140, 0);
 
 // How far a neighbouring month's day fades towards the background.
 constexpr double kPaleness = 0.55;
@@ -23,21 +24,19 @@ constexpr double kPaleness = 0.55;
 constexpr int kDaysBeforeFirst = 7;
 constexpr int kDaysOnPage = 6 * 7 + kDaysBeforeFirst;
 
-QColor blended(const QColor& colour, const QColor& towards, double share) {
-    const auto mix = [share](int from, int to) {
-        return static_cast<int>(from + (to - from) * share + 0.5);
-    };
-    return QColor(mix(colour.red(), towards.red()), mix(colour.green(), towards.green()),
-                  mix(colour.blue(), towards.blue()));
-}
-
 constexpr int kCopyMarkPixels = 6;
 
 // A tooltip as rich text of its own making, so that nothing a memo says is read as markup.
-QString dayToolTip(const QString& holiday, const MemoStore::DaySummary* memo) {
+QString dayToolTip(const QString& holiday, const QString& rokuyo,
+                   const MemoStore::DaySummary* memo) {
     QStringList parts;
+    QStringList first;
     if (!holiday.isEmpty())
-        parts << QStringLiteral("<b>") + holiday.toHtmlEscaped() + QStringLiteral("</b>");
+        first << QStringLiteral("<b>") + holiday.toHtmlEscaped() + QStringLiteral("</b>");
+    if (!rokuyo.isEmpty())
+        first << rokuyo;
+    if (!first.isEmpty())
+        parts << first.join(QStringLiteral("　"));
     if (memo && !memo->firstLines.isEmpty())
         parts << memo->firstLines.toHtmlEscaped();
     if (memo && !memo->copies.isEmpty()) {
@@ -64,13 +63,7 @@ MonthView::MonthView(QWidget* parent) : QCalendarWidget(parent) {
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     setGridVisible(false);
-    // The day names above the columns; the days themselves are drawn by paintCell.
-    QTextCharFormat sunday;
-    sunday.setForeground(kSundayRed);
-    setWeekdayTextFormat(Qt::Sunday, sunday);
-    QTextCharFormat saturday;
-    saturday.setForeground(kSaturdayBlue);
-    setWeekdayTextFormat(Qt::Saturday, saturday);
+    colourWeekdayNames();
     new MonthTitle(*this);
 
     // The calendar's own pieces (the year box, say) bring context menus of their own; here a
@@ -83,6 +76,28 @@ MonthView::MonthView(QWidget* parent) : QCalendarWidget(parent) {
     }
     connect(this, &QCalendarWidget::currentPageChanged, this, &MonthView::refreshDays);
     refreshDays();
+}
+
+// The day names above the columns, on the window's colour; the days themselves are drawn by
+// paintCell.
+void MonthView::colourWeekdayNames() {
+    const QColor background = palette().color(QPalette::Window);
+    const QColor text = palette().color(QPalette::WindowText);
+    QTextCharFormat sunday;
+    sunday.setForeground(dayColour(DayKind::SundayOrHoliday, text, background));
+    setWeekdayTextFormat(Qt::Sunday, sunday);
+    QTextCharFormat saturday;
+    saturday.setForeground(dayColour(DayKind::Saturday, text, background));
+    setWeekdayTextFormat(Qt::Saturday, saturday);
+}
+
+// Another palette (the desktop turned dark, say): every colour is chosen again.
+void MonthView::changeEvent(QEvent* event) {
+    QCalendarWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        colourWeekdayNames();
+        findChild<QAbstractItemView*>()->viewport()->update();
+    }
 }
 
 void MonthView::setToday(QDate today) {
@@ -114,17 +129,24 @@ void MonthView::refreshDays() {
 
     setDateTextFormat(QDate(), QTextCharFormat()); // clears every day's format
     copies_.clear();
-    for (auto holiday = holidays_.cbegin(); holiday != holidays_.cend(); ++holiday) {
-        if (inShownMonth(holiday.key()) && memos.contains(holiday.key().day()))
+    const auto rokuyoOf = [this](QDate day) {
+        return showsRokuyo_ ? rokuyo(day) : QString();
+    };
+    for (QDate day = first.addDays(-kDaysBeforeFirst); day < first.addDays(kDaysOnPage);
+         day = day.addDays(1)) {
+        if (inShownMonth(day) && memos.contains(day.day()))
             continue; // with the memo below
-        QTextCharFormat format;
-        format.setToolTip(dayToolTip(holiday.value(), nullptr));
-        setDateTextFormat(holiday.key(), format);
+        if (const QString tip = dayToolTip(holidays_.value(day), rokuyoOf(day), nullptr);
+            !tip.isEmpty()) {
+            QTextCharFormat format;
+            format.setToolTip(tip);
+            setDateTextFormat(day, format);
+        }
     }
     for (auto memo = memos.cbegin(); memo != memos.cend(); ++memo) {
         const QDate day(first.year(), first.month(), memo.key());
         QTextCharFormat format;
-        format.setToolTip(dayToolTip(holidays_.value(day), &memo.value()));
+        format.setToolTip(dayToolTip(holidays_.value(day), rokuyoOf(day), &memo.value()));
         if (memo->saysSomething)
             format.setFontWeight(QFont::Bold);
         if (!memo->copies.isEmpty())
@@ -132,6 +154,13 @@ void MonthView::refreshDays() {
         setDateTextFormat(day, format);
     }
     findChild<QAbstractItemView*>()->viewport()->update();
+}
+
+void MonthView::showRokuyo(bool shown) {
+    if (shown == showsRokuyo_)
+        return;
+    showsRokuyo_ = shown;
+    refreshDays();
 }
 
 bool MonthView::onPage(QDate day) const {
@@ -144,12 +173,22 @@ bool MonthView::inShownMonth(QDate date) const {
 }
 
 QColor MonthView::numberColour(QDate date) const {
-    QColor colour =
-        dayColour(dayKindOf(date, holidays_.contains(date)), palette().color(QPalette::Text));
     const bool outside = date < minimumDate() || date > maximumDate();
-    if (!inShownMonth(date) || outside)
-        colour = blended(colour, palette().color(QPalette::Base), kPaleness);
+    const QColor background = palette().color(outside ? QPalette::Window : QPalette::Base);
+    QColor colour = dayColour(dayKindOf(date, holidays_.contains(date)),
+                              palette().color(QPalette::Text), background);
+    if (!inShownMonth(date) || outside) // paler, but still to be read
+        colour = readableOn(blended(colour, background, kPaleness), background,
+                            kMarkContrast * kSoftEdges);
     return colour;
+}
+
+QColor MonthView::todayFrameColour() const {
+    return readableOn(QColor(kTodayFrame), palette().color(QPalette::Base), kMarkContrast);
+}
+
+QColor MonthView::copyMarkColour() const {
+    return syncCopyColour(palette().color(QPalette::Base), kMarkContrast);
 }
 
 void MonthView::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
@@ -167,7 +206,7 @@ void MonthView::paintCell(QPainter* painter, const QRect& rect, QDate date) cons
                              : numberColour(date));
     painter->drawText(rect, Qt::AlignCenter, QString::number(date.day()));
     if (date == today_) {
-        QPen frame(kTodayFrame, 2);
+        QPen frame(todayFrameColour(), 2);
         frame.setJoinStyle(Qt::MiterJoin);
         painter->setPen(frame);
         painter->setBrush(Qt::NoBrush);
@@ -178,7 +217,7 @@ void MonthView::paintCell(QPainter* painter, const QRect& rect, QDate date) cons
         const QPoint points[] = {corner, corner - QPoint(kCopyMarkPixels, 0),
                                  corner + QPoint(0, kCopyMarkPixels)};
         painter->setPen(Qt::NoPen);
-        painter->setBrush(kCopyMark);
+        painter->setBrush(copyMarkColour());
         painter->drawPolygon(points, 3);
     }
     painter->restore();

@@ -3,10 +3,12 @@
 #include "app/handler_guard.h"
 #include "app/japanese_fonts.h"
 #include "app/position_store.h"
+#include "app/readable_colours.h"
 #include "app/window_position.h"
 #include "memo/frm_versions.h"
 #include "memo/journal_keeper.h"
 #include "memo/memo_notice.h"
+#include "memo/readable_text.h"
 #include "memo/rich_text_box.h"
 #include "resources/layout.h"
 #include "richtext/rtf_reader.h"
@@ -82,10 +84,7 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
     notice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     notice_->setAutoFillBackground(true);
     notice_->setContentsMargins(4, 2, 4, 2);
-    QPalette noticeColours = notice_->palette();
-    noticeColours.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xc4));
-    noticeColours.setColor(QPalette::WindowText, Qt::black);
-    notice_->setPalette(noticeColours);
+    notice_->setPalette(noticePalette(palette()));
     notice_->hide();
     connect(notice_, &QLabel::linkActivated, this,
             [this](const QString& target) { guarded(this, [&] { noticeLinkActivated(target); }); });
@@ -110,6 +109,12 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
 
     makeMenu();
     guarded(this, [this] { restoreWindowPosition(*this, positions_, kSection); });
+}
+
+void Form2::changeEvent(QEvent* event) {
+    Form::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        notice_->setPalette(noticePalette(palette()));
 }
 
 void Form2::makeMenu() {
@@ -154,6 +159,7 @@ void Form2::openDay(QDate day) {
     mnuVersions_->setEnabled(memos_.hasVersions(day));
     mnuPicture_->setEnabled(opened_.mayBeReplaced());
     showNotice();
+    richTextBox1_->readableText().check();
     richTextBox1_->moveCursor(QTextCursor::Start);
     richTextBox1_->setFocus();
 }

@@ -50,6 +50,7 @@ protected:
     void unloadHandler() override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void makeMenu();

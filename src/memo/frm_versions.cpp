@@ -1,6 +1,8 @@
 #include "memo/frm_versions.h"
 
 #include "app/japanese_fonts.h"
+#include "app/readable_colours.h"
+#include "memo/readable_text.h"
 #include "resources/layout.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
@@ -58,6 +60,7 @@ frmVersions::frmVersions(MemoStore& memos, QDate day, QWidget* owner)
     txtPreview_->setObjectName(QStringLiteral("txtPreview"));
     txtPreview_->setReadOnly(true);
     rtf::showInlineObjects(*txtPreview_->document());
+    readablePreview_ = new ReadableText(*txtPreview_);
     lblNote_ = new QLabel(this);
     lblNote_->setWordWrap(true);
     cmdUse_ = new QPushButton(QStringLiteral("この版を使う"), this);
@@ -95,7 +98,7 @@ frmVersions::frmVersions(MemoStore& memos, QDate day, QWidget* owner)
         auto* item = new QListWidgetItem(entryText(static_cast<int>(row)), lstVersions_);
         item->setToolTip(versions_.at(row).name);
         if (versions_.at(row).kind == MemoVersion::Kind::SyncCopy)
-            item->setForeground(QColor(176, 96, 0));
+            item->setForeground(syncCopyColour(lstVersions_->palette().color(QPalette::Base)));
     }
     memos_.describe(versions_);
     if (versions_.isEmpty())
@@ -154,6 +157,7 @@ void frmVersions::showChosen() {
     const rtf::ReadResult read = rtf::readRtf(shown_, preview);
     if (!read.isRtf())
         txtPreview_->setPlainText(plainMemoText(shown_));
+    readablePreview_->check();
     txtPreview_->moveCursor(QTextCursor::Start);
     txtPreview_->verticalScrollBar()->setValue(0);
     cmdUse_->setEnabled(row >= 0 && shownProblem_.isEmpty());

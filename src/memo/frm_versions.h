@@ -15,6 +15,7 @@ class QTextEdit;
 namespace orbeta {
 
 class MemoStore;
+class ReadableText;
 
 // The other versions of a day's memo, in a small window owned by the memo window: text kept at
 // an end the user did not choose, the copies a sync tool made on another machine, then earlier
@@ -51,6 +52,7 @@ private:
     QString shownProblem_;
     QListWidget* lstVersions_;
     QTextEdit* txtPreview_;
+    ReadableText* readablePreview_;
     QLabel* lblNote_;
     QPushButton* cmdUse_;
     QPushButton* cmdClose_;

@@ -1,5 +1,7 @@
 #include "memo/rich_text_box.h"
 
+#include "memo/readable_text.h"
+
 #include "memo/picture_intake.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
@@ -70,6 +72,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     rtf::showInlineObjects(*document()); // pictures kept as they were read, hidden text
+    readable_ = new ReadableText(*this);
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             &RichTextBox::showCursorOnceLaidOut);
     connect(document(), &QTextDocument::contentsChange, this,
@@ -203,6 +206,7 @@ bool RichTextBox::replaceAllWith(const QByteArray& content) {
                                          : Incoming::ofText(plainMemoText(content)),
               cursor, true))
         return false;
+    readable_->check();
     moveCursor(QTextCursor::Start);
     return true;
 }

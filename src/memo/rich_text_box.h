@@ -7,6 +7,8 @@
 
 namespace orbeta {
 
+class ReadableText;
+
 // The memo editor: rich text with what a rich-edit control offers from the keyboard (undo and
 // redo, clipboard, select all, Ctrl+B/I/U), and RTF on the clipboard beside plain text and HTML,
 // so formatted text moves to and from office programs. Lines break between words, and anywhere
@@ -25,6 +27,8 @@ public:
     // Puts the pictures of these files at the cursor, as one step; false, with refused(), when
     // one cannot be read or they would pass the memo's limit.
     bool insertPictureFiles(const QStringList& paths);
+    // What keeps text of a colour of its own readable on the editor's background.
+    ReadableText& readableText() const { return *readable_; }
 
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, QPoint globalPosition);
@@ -42,6 +46,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    ReadableText* readable_;
+
     // What is to go into the memo: RTF, text or an HTML fragment, and how large it is.
     struct Incoming {
         QByteArray rtf;

@@ -9,6 +9,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPalette>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +17,18 @@
 namespace orbeta {
 
 namespace {
+
+// Paper is white whatever the screen: text of no colour of its own is black on it.
+QPalette paperPalette() {
+    QPalette paper;
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
+        paper.setColor(role, Qt::black);
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window})
+        paper.setColor(role, Qt::white);
+    paper.setColor(QPalette::Link, Qt::blue);
+    paper.setColor(QPalette::LinkVisited, Qt::darkMagenta);
+    return paper;
+}
 
 constexpr double kMemoPoints = 12; // as the editor shows it
 constexpr double kGapPoints = 14;  // between one memo and the next
@@ -91,8 +104,12 @@ bool MemoBook::add(QDate day, const QByteArray& content) {
         painter_.translate(margin, margin - page * pageHeight);
         // Half a pixel in from the page's edges: a line that begins the next page is not drawn
         // at the foot of this one too.
-        document.drawContents(&painter_,
-                              QRectF(0, page * pageHeight + 0.5, body_.width(), pageHeight - 1));
+        const QRectF shown(0, page * pageHeight + 0.5, body_.width(), pageHeight - 1);
+        painter_.setClipRect(shown);
+        QAbstractTextDocumentLayout::PaintContext paper;
+        paper.clip = shown;
+        paper.palette = paperPalette();
+        document.documentLayout()->draw(&painter_, paper);
         painter_.restore();
     }
     const QRectF last = document.documentLayout()->blockBoundingRect(document.lastBlock());

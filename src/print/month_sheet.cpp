@@ -20,16 +20,14 @@ constexpr double kEraPoints = 11;
 constexpr double kHeaderPoints = 9;
 
 // Paper is light whatever the screen is: the calendar's own colours.
-const QColor kRed(214, 0, 0);
-const QColor kBlue(0, 64, 214);
 const QColor kGrid(160, 160, 160);
 
 QColor colourOf(DayKind kind) {
     switch (kind) {
     case DayKind::SundayOrHoliday:
-        return kRed;
+        return QColor(kSundayRed);
     case DayKind::Saturday:
-        return kBlue;
+        return QColor(kSaturdayBlue);
     case DayKind::Weekday:
         break;
     }

@@ -6,6 +6,7 @@
 #include "app/window_system_loss.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
+#include "calendar/rokuyo.h"
 #include "memo/form2.h"
 #include "memo/rich_text_box.h"
 #include "print/print_request.h"
@@ -206,7 +207,7 @@ void Program::showAbout() {
 
 void Program::print(frmPrint::Purpose purpose) {
     const MonthView& calendar = form1().MonthView1();
-    PrintRequest(*store_, form1())
+    PrintRequest(*store_, form1(), calendar.showsRokuyo() ? MonthSheet::DayNote(rokuyo) : nullptr)
         .run(purpose, QDate(calendar.yearShown(), calendar.monthShown(), 1));
 }
 

@@ -1,5 +1,6 @@
 #include "search/search_result_delegate.h"
 
+#include "app/readable_colours.h"
 #include "calendar/day_kind.h"
 #include "search/search_results.h"
 
@@ -11,7 +12,7 @@ namespace orbeta::search {
 namespace {
 
 constexpr int kPadding = 4;
-const QColor kCopyColour(176, 96, 0);
+constexpr QRgb kLightHitMarker = qRgb(255, 236, 150);
 
 // Draws `text` from the left of `room`, which it narrows; false once the room is used up.
 bool drawPart(QPainter& painter, QRect& room, const QString& text, const QFont& font) {
@@ -28,7 +29,18 @@ bool drawPart(QPainter& painter, QRect& room, const QString& text, const QFont& 
 
 } // namespace
 
-const QColor SearchResultDelegate::kHitMarker(255, 236, 150);
+QColor SearchResultDelegate::hitMarker(const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    if (!isDark(palette))
+        return kLightHitMarker;
+    // On a dark list, a dark amber that the text still reads on.
+    for (double share = 0.45; share > 0; share -= 0.05)
+        if (const QColor marker = blended(base, kLightHitMarker, share);
+            contrastRatio(text, marker) >= kTextContrast)
+            return marker;
+    return base;
+}
 
 void SearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
@@ -49,10 +61,11 @@ void SearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 
     painter->save();
     QRect room = option.rect.adjusted(kPadding, 0, -kPadding, 0);
-    painter->setPen(selected ? text : dayColour(dayKindOf(date), text));
+    const QColor background = option.palette.color(QPalette::Base);
+    painter->setPen(selected ? text : dayColour(dayKindOf(date), text, background));
     drawPart(*painter, room, shownDate(date) + QStringLiteral("  "), option.font);
     if (index.data(SearchResults::CopyRole).toBool()) {
-        painter->setPen(selected ? text : kCopyColour);
+        painter->setPen(selected ? text : syncCopyColour(background));
         drawPart(*painter, room, kCopyMark + QStringLiteral("  "), option.font);
     }
     painter->setPen(text);
@@ -68,7 +81,7 @@ void SearchResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
             const QRect marker(room.left(), option.rect.top() + 1, std::min(hitWidth, room.width()),
                                option.rect.height() - 2);
             if (!selected)
-                painter->fillRect(marker, kHitMarker);
+                painter->fillRect(marker, hitMarker(option.palette));
             if (drawPart(*painter, room, hitText, bold))
                 drawPart(*painter, room, shown.mid(hit.x() + hit.y()), option.font);
         }

@@ -12,7 +12,9 @@ class SearchResultDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    static const QColor kHitMarker;
+    // What is behind the words a search found: a yellow on a light list, a dark amber on a dark
+    // one, the text reading on either.
+    static QColor hitMarker(const QPalette& palette);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

@@ -90,11 +90,11 @@ private Q_SLOTS:
         QStringList items;
         for (QAction* action : menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(
-            items,
-            (QStringList{QStringLiteral("終了(&X)"), QStringLiteral("-"),
-                         QStringLiteral("メモを検索(&F)..."), QStringLiteral("印刷(&P)..."),
-                         QStringLiteral("PDF に保存(&D)..."), QStringLiteral("Orbeta について")}));
+        QCOMPARE(items,
+                 (QStringList{QStringLiteral("終了(&X)"), QStringLiteral("-"),
+                              QStringLiteral("メモを検索(&F)..."), QStringLiteral("印刷(&P)..."),
+                              QStringLiteral("PDF に保存(&D)..."), QStringLiteral("六曜を表示(&R)"),
+                              QStringLiteral("Orbeta について")}));
         QCOMPARE(menu()->actions().at(1)->objectName(), QStringLiteral("mnu_0"));
     }
 

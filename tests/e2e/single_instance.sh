@@ -36,7 +36,7 @@ start_in "$work/link-to-memos"
 wait_for "the second start is still running" is_ended "$started_pid"
 wait "$started_pid" || fail "the second start ended with status $?"
 wait_for "$(count_calendars) calendars shown, expected the first one, forward" calendars 1
-kill -0 "$first_pid" || fail "the first program ended"
+runs_here "$first_pid" || fail "the first program ended"
 
 note "a start without the runtime folder in its environment (su -, cron) still finds the first"
 (cd "$work/memos" && exec env -u XDG_RUNTIME_DIR "$ORBETA" >>"$work/orbeta.log" 2>&1) &
@@ -58,7 +58,7 @@ wait_for "the killed program's calendar is still shown" calendars 1
 start_in "$work/memos"
 third_pid=$started_pid
 wait_for "no calendar after the first program was killed" calendars 2
-kill -0 "$third_pid" || fail "the new start ended"
+runs_here "$third_pid" || fail "the new start ended"
 for id in $(xdotool search --onlyvisible --name '^Orbeta$'); do wmctrl -i -c "$id"; done
 wait_exit "$second_pid"
 wait_exit "$third_pid"

@@ -15,13 +15,24 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 settings="$XDG_CONFIG_HOME/Orbeta/Orbeta.ini"
 pids=()
 
+# runs_here PID: whether PID is still a process this script started. A process that ended gives
+# its number back, and with many tests starting programs beside each other the number soon
+# belongs to another's X server or program, which must be neither killed nor waited for.
+runs_here() {
+    local ppid stat
+    read -r ppid stat < <(ps -o ppid=,stat= -p "$1" 2>/dev/null) || return 1
+    [ "$ppid" = "$$" ] && [ "${stat:0:1}" != Z ]
+}
+
 cleanup() {
     local status=$?
     # The screen as it was, taken while the X server still runs.
     if [ $status -ne 0 ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
         import -window root "$work/failure.png" 2>/dev/null && echo "screen at failure: $work/failure.png"
     fi
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do
+        if runs_here "$pid"; then kill "$pid" 2>/dev/null || true; fi
+    done
     wait 2>/dev/null || true
     [ $status -ne 0 ] || rm -rf "$work"
 }
@@ -49,7 +60,7 @@ for _ in 1 2 3; do
             wm_ready=yes
             break
         fi
-        kill -0 "$wm_pid" 2>/dev/null || break
+        runs_here "$wm_pid" || break
         sleep 0.05
     done
     [ -n "$wm_ready" ] && break
@@ -138,7 +149,7 @@ frame_position() {
 
 # wait_exit PID: waits for the program to end, and fails unless it ended well (a sanitizer's
 # finding at exit, a leak say, makes the exit status non-zero).
-is_ended() { ! kill -0 "$1" 2>/dev/null; }
+is_ended() { ! runs_here "$1"; }
 wait_exit() {
     local status=0
     wait_for "process $1 did not end" is_ended "$1"

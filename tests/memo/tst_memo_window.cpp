@@ -241,7 +241,8 @@ private Q_SLOTS:
                 auto* list = qobject_cast<frmVersions*>(window);
                 QVERIFY(list);
                 QCOMPARE(list->lstVersions().count(), 1);
-                QVERIFY(list->lstVersions().item(0)->text().contains("first"));
+                // Described once read in the background.
+                QTRY_VERIFY(list->lstVersions().item(0)->text().contains("first"));
                 QCOMPARE(list->txtPreview().toPlainText(), QStringLiteral("first"));
                 QVERIFY(list->txtPreview().isReadOnly());
                 list->cmdUse().click();

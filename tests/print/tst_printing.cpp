@@ -1,3 +1,5 @@
+#include "app/colour_scheme.h"
+#include "app/readable_colours.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "print/frm_print.h"
@@ -22,6 +24,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -47,6 +50,20 @@ QString poppler(const QString& tool, const QStringList& arguments, const QByteAr
     if (!process.waitForFinished(30000))
         return {};
     return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+// The first page as poppler draws it.
+QImage firstPage(const QByteArray& pdf) {
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("page.pdf")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    file.close();
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), file.fileName(),
+                       folder.filePath(QStringLiteral("page"))});
+    return QImage(folder.filePath(QStringLiteral("page.png")));
 }
 
 QString textOf(const QByteArray& pdf) {
@@ -142,6 +159,7 @@ private Q_SLOTS:
     void cleanup() {
         closeStrayWindows();
         test_.reset();
+        QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
     // The month page: its title, era, weekdays, days, holidays and memos in the cells' order,
@@ -192,6 +210,28 @@ private Q_SLOTS:
         QVERIFY(!printing::memosPdf(
             QStringLiteral("メモ"), days, [&](QDate day) { return memos[days.indexOf(day)]; },
             [&](int done) { return ++told, done < 1; }));
+    }
+
+    // Paper is light whatever the screen: a month and memos (of no colour of their own, and
+    // coloured) come out the same under a dark palette as under a light one.
+    void paperIsTheSameWhateverTheScreen() {
+        const QByteArray memo = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue0;}"
+                                "text of no colour\\par\\cf1 black text\\par}";
+        const auto pages = [&] {
+            return QList<QImage>{
+                firstPage(
+                    printing::monthPdf(2026, 5, [](QDate) { return QStringLiteral("予定"); })),
+                firstPage(*printing::memosPdf(QStringLiteral("メモ"), {QDate(2026, 5, 3)},
+                                              [&](QDate) { return memo; }))};
+        };
+        const QList<QImage> light = pages();
+        QVERIFY(!light.at(0).isNull() && !light.at(1).isNull());
+        ColourScheme scheme;
+        scheme.follow(1);
+        QVERIFY(isDark(QApplication::palette()));
+        const QList<QImage> dark = pages();
+        QVERIFY(dark.at(0) == light.at(0));
+        QVERIFY(dark.at(1) == light.at(1));
     }
 
     // PDF に保存 from the calendar's menu: the span chosen in the small window, the name
@@ -249,6 +289,14 @@ private Q_SLOTS:
         QVERIFY2(message.startsWith("PDF を保存できませんでした。"), qPrintable(message));
         QVERIFY(message.contains("month.pdf"));
         QCOMPARE(readFile(blocked), QByteArray("a file, not a folder"));
+
+        // With the 六曜 shown in the calendar, the month page shows them too.
+        menuItem(&test_->program->form1(), "mnu_rokuyo")->trigger();
+        const QString withRokuyo = test_->folder.filePath("rokuyo.pdf");
+        saveAs(withRokuyo, false);
+        const QString rokuyoText = textOf(readFile(withRokuyo));
+        QVERIFY2(rokuyoText.contains("憲法記念日 先勝") && !text.contains("先勝"),
+                 qPrintable(rokuyoText));
     }
 
     // 印刷: the print dialog comes, and what it is told to print goes there.

@@ -1,3 +1,4 @@
+#include "app/readable_colours.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
 #include "memo/form2.h"
@@ -5,7 +6,9 @@
 #include "memo/rich_text_box.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
+#include "search/search_result_delegate.h"
 #include "search/search_results.h"
+#include "support/drawn_colours.h"
 #include "support/test_program.h"
 
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -71,6 +75,7 @@ private Q_SLOTS:
     void cleanup() {
         closeStrayWindows();
         test_.reset();
+        QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
     void typingNarrowsTheListAndEmptyListsEveryMemo() {
@@ -184,6 +189,66 @@ private Q_SLOTS:
         poll.start(10);
         QTest::keyClick(&window().txtQuery(), Qt::Key_Return);
         QCOMPARE(shown, u"laptop only"_qs);
+    }
+
+    // Under a light and dark palettes, measured from the screen: a Saturday's date in its blue,
+    // the mark of a sync copy, and the words found on their marker all read at 4.5:1.
+    void everyColourInTheListReads_data() {
+        QTest::addColumn<QPalette>("palette");
+        for (const NamedPalette& named : lightAndDarkPalettes())
+            QTest::newRow(named.name) << named.palette;
+    }
+    void everyColourInTheListReads() {
+        QFETCH(QPalette, palette);
+        QApplication::setPalette(palette);
+        QListView& list = window().lstResults();
+        QTRY_COMPARE(list.palette().color(QPalette::Base), palette.color(QPalette::Base));
+        write("1999327.sync-conflict-19990327-101010-ABCDEFG.rtf", u"東京の端末"_qs);
+        QTRY_COMPARE(test_->program->memoIndex().fileCount(), 4);
+        typeText(&window().txtQuery(), u"東京"_qs);
+        QTRY_COMPARE(window().results().rowCount(), 3);
+        list.selectionModel()->clear();
+        QTRY_VERIFY(list.visualRect(window().results().index(2)).height() > 0);
+        const QImage image = list.viewport()->grab().toImage();
+        const QFontMetrics metrics(list.font());
+        const auto reads = [&](const Drawn& drawn, const char* what) {
+            QVERIFY2(drawn.ratio >= kTextContrast,
+                     qPrintable(QStringLiteral("%1: %2 on %3, %4")
+                                    .arg(QString::fromLatin1(what), drawn.ink.name(),
+                                         drawn.background.name())
+                                    .arg(drawn.ratio)));
+        };
+        for (int row = 0; row < 3; ++row) {
+            const QModelIndex index = window().results().index(row);
+            const QRect rect = list.visualRect(index);
+            const QDate date = index.data(search::SearchResults::DateRole).toDate();
+            const int dateWidth = metrics.horizontalAdvance(search::shownDate(date));
+            const Drawn day =
+                drawnIn(image, QRect(rect.left(), rect.top(), dateWidth, rect.height()));
+            QCOMPARE(day.background, palette.color(QPalette::Base));
+            reads(day, "date");
+            if (date.dayOfWeek() == Qt::Saturday)
+                QVERIFY(day.ink.blue() > day.ink.red());
+            if (index.data(search::SearchResults::CopyRole).toBool()) {
+                const int markStart =
+                    rect.left() + metrics.horizontalAdvance(search::shownDate(date) + u"  "_qs);
+                reads(drawnIn(image,
+                              QRect(markStart, rect.top(),
+                                    metrics.horizontalAdvance(search::kCopyMark), rect.height())),
+                      "copy mark");
+            }
+            // The marker is drawn solid: the words found are where its colour is.
+            const QColor marker = search::SearchResultDelegate::hitMarker(list.palette());
+            QRect marked;
+            for (int y = rect.top(); y <= rect.bottom(); ++y)
+                for (int x = rect.left(); x <= rect.right(); ++x)
+                    if (image.pixelColor(x, y) == marker)
+                        marked |= QRect(x, y, 1, 1);
+            QVERIFY(marked.width() > 10);
+            const Drawn found = drawnIn(image, marked);
+            QCOMPARE(found.background, marker);
+            reads(found, "words found");
+        }
     }
 };
 

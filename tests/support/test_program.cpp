@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -42,11 +44,15 @@ void whenModalAppears(std::function<void(QWidget*)> answer, std::chrono::millise
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, poll,
                      [poll, answer = std::move(answer), expiry = QDeadlineTimer(deadline)] {
-                         QWidget* modal = QApplication::activeModalWidget();
+                         QPointer<QWidget> modal = QApplication::activeModalWidget();
                          if (modal && modal->isVisible()) {
                              poll->stop();
                              poll->deleteLater();
                              answer(modal);
+                             // A check that failed there leaves the window up: closed, the
+                             // test goes on to report it instead of waiting for its timeout.
+                             if (QTest::currentTestFailed() && modal && modal->isVisible())
+                                 modal->close();
                          } else if (expiry.hasExpired()) {
                              qWarning("no modal window appeared in time");
                              poll->stop();

@@ -31,6 +31,18 @@ bool unreadable(const QTextCharFormat& format, const QPalette& palette) {
     return contrastRatio(shown.text, shown.background) < kTextContrast;
 }
 
+// What a run that would not read is shown in: a black or grey in the palette's own text colour,
+// as text of no colour of its own is; a colour in the nearest lighter or darker one that reads,
+// with room for the soft edges of small text.
+QColor readableColour(const Shown& shown, const QPalette& palette) {
+    constexpr int kGreyest = 40; // of 255: below it a colour is taken for a grey
+    const QColor text = palette.color(QPalette::Text);
+    if (shown.text.hsvSaturation() < kGreyest &&
+        contrastRatio(text, shown.background) >= kTextContrast)
+        return text;
+    return readableOn(shown.text, shown.background, kTextContrast * kSoftEdges);
+}
+
 // Shows each run that would not read in the nearest colour that does.
 class Highlighter : public QSyntaxHighlighter {
 public:
@@ -50,9 +62,8 @@ protected:
             const QTextCharFormat format = fragment.charFormat();
             if (!unreadable(format, palette_))
                 continue;
-            const Shown shown = shownIn(format, palette_);
             QTextCharFormat readable;
-            readable.setForeground(readableOn(shown.text, shown.background));
+            readable.setForeground(readableColour(shownIn(format, palette_), palette_));
             setFormat(fragment.position() - block.position(), fragment.length(), readable);
         }
     }

@@ -99,6 +99,8 @@ private Q_SLOTS:
                     const QColor own = line == 0 ? named.palette.color(QPalette::Text) : kOwn[line];
                     if (contrastRatio(own, base) >= kTextContrast)
                         QCOMPARE(drawn.ink, own);
+                    else if (line == 1) // black on a dark page: as text of no colour
+                        QCOMPARE(drawn.ink, named.palette.color(QPalette::Text));
                 }
                 QTextCursor black(editor.document()->begin().next());
                 black.movePosition(QTextCursor::NextCharacter);

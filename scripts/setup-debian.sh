@@ -9,7 +9,7 @@ run_packages=(
     fonts-ipafont-gothic
 )
 test_packages=(
-    ninja-build xvfb xauth openbox xdotool x11-utils wmctrl imagemagick xclip
+    ninja-build lld xvfb xauth openbox xdotool x11-utils wmctrl imagemagick xclip
     locales clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream poppler-utils dbus-daemon
     libreoffice-writer-nogui
     wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64

@@ -1,5 +1,6 @@
 #include "store/exported_file.h"
 
+#include "store/durable_write.h"
 #include "store/file_names.h"
 #include "store/file_reason.h"
 
@@ -7,7 +8,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +15,6 @@
 namespace orbeta {
 
 SaveOutcome writeExportedFile(const QString& path, QByteArrayView bytes) {
-    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write instead of the program
     const QFileInfo target(path);
     const QByteArray folder = bytesOfName(target.absolutePath());
     const QByteArray temporary = folder + "/." + bytesOfName(target.fileName()) + ".new-" +
@@ -25,16 +24,7 @@ SaveOutcome writeExportedFile(const QString& path, QByteArrayView bytes) {
     if (descriptor < 0)
         return {false, fileReason(errno)};
     int error = 0;
-    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
-        const ssize_t now = ::write(descriptor, bytes.data() + written,
-                                    static_cast<std::size_t>(bytes.size() - written));
-        if (now < 0 && errno != EINTR)
-            error = errno;
-        else if (now > 0)
-            written += now;
-    }
-    if (error == 0 && ::fsync(descriptor) != 0 && errno != EINVAL)
-        error = errno;
+    writeAndSync(descriptor, bytes, error);
     if (::close(descriptor) != 0 && error == 0)
         error = errno;
     if (error == 0 &&

@@ -1,5 +1,6 @@
 #include "store/journal.h"
 
+#include "store/durable_write.h"
 #include "store/file_names.h"
 #include "store/file_reason.h"
 
@@ -31,25 +32,6 @@ bool privateFolder(const QString& path, int& error) {
     }
     if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0) {
         error = EACCES;
-        return false;
-    }
-    return true;
-}
-
-bool writeAll(int descriptor, QByteArrayView bytes, int& error) {
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t now = ::write(descriptor, bytes.data() + written,
-                                    static_cast<std::size_t>(bytes.size() - written));
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now < 0) {
-            error = errno;
-            return false;
-        }
-        written += now;
-    }
-    if (::fsync(descriptor) != 0 && errno != EINVAL) {
-        error = errno;
         return false;
     }
     return true;
@@ -90,7 +72,7 @@ SaveOutcome Journal::write(const QString& memoName, QByteArrayView rtf) const {
         ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0)
         return {false, fileReason(errno)};
-    const bool written = writeAll(descriptor, rtf, error);
+    const bool written = writeAndSync(descriptor, rtf, error);
     if (::close(descriptor) != 0 && written && error == 0)
         error = errno;
     if (!written || error != 0 || ::rename(temporary.constData(), target.constData()) != 0) {

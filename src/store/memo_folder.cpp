@@ -1,5 +1,6 @@
 #include "store/memo_folder.h"
 
+#include "store/durable_write.h"
 #include "store/file_names.h"
 #include "store/file_reason.h"
 
@@ -12,7 +13,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -47,34 +47,6 @@ FileStamp stampFrom(const struct stat& status) {
     stamp.device = status.st_dev;
     stamp.mode = status.st_mode;
     return stamp;
-}
-
-// A file larger than the process may write makes the system end it with a signal, unless the
-// signal is ignored: then the write fails and says so.
-void failWritesBeyondTheSizeLimit() {
-    static std::once_flag ignoring;
-    std::call_once(ignoring, [] { std::signal(SIGXFSZ, SIG_IGN); });
-}
-
-bool writeAll(int descriptor, QByteArrayView bytes, int& error) {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t now = ::write(descriptor, bytes.data() + written,
-                                    static_cast<std::size_t>(bytes.size() - written));
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now < 0) {
-            error = errno;
-            return false;
-        }
-        written += now;
-    }
-    // Some file systems tell of a full disk only when the data goes to it.
-    if (::fsync(descriptor) != 0 && errno != EINVAL && errno != EROFS) {
-        error = errno;
-        return false;
-    }
-    return true;
 }
 
 // A name for a new file beside `name` that no file has, hidden and never taken for a memo.
@@ -415,7 +387,6 @@ std::optional<QString> MemoFolder::refusalToReplace(const QString& name) const {
 
 SaveOutcome MemoFolder::replace(const QString& name, QByteArrayView bytes,
                                 std::optional<mode_t> mode) const {
-    failWritesBeyondTheSizeLimit();
     if (const std::optional<QString> refusal = refusalToReplace(name))
         return {false, *refusal};
     // Through a link inside the folder: its file is replaced where it is.
@@ -455,7 +426,7 @@ SaveOutcome MemoFolder::replace(const QString& name, QByteArrayView bytes,
         return {false, fileReason(errno)};
     if (mode)
         ::fchmod(descriptor, *mode); // where the file system keeps permissions
-    const bool written = writeAll(descriptor, bytes, error);
+    const bool written = writeAndSync(descriptor, bytes, error);
     if (::close(descriptor) != 0 && written && error == 0)
         error = errno;
     if (!written || error != 0) {

@@ -1,5 +1,6 @@
 #include "store/new_file.h"
 
+#include "store/durable_write.h"
 #include "store/file_names.h"
 #include "store/file_reason.h"
 
@@ -42,25 +43,6 @@ private:
 
 QString withFolder(const QString& subfolder, const QString& name) {
     return subfolder.isEmpty() ? name : subfolder + u'/' + name;
-}
-
-bool writeAndSync(int descriptor, QByteArrayView bytes, int& error) {
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t now = ::write(descriptor, bytes.data() + written,
-                                    static_cast<std::size_t>(bytes.size() - written));
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now < 0) {
-            error = errno;
-            return false;
-        }
-        written += now;
-    }
-    if (::fsync(descriptor) != 0 && errno != EINVAL && errno != EROFS) {
-        error = errno;
-        return false;
-    }
-    return true;
 }
 
 // Gives `linkName` (a file in `from`) the first free name in `to`: 0 when done, else the error.

@@ -1,9 +1,11 @@
 #include "memo/memo_notice.h"
 #include "richtext/rtf_writer.h"
+#include "store/journal.h"
 #include "store/memo_folder.h"
 #include "store/memo_limits.h"
 #include "store/memo_store.h"
 #include "store/memo_text.h"
+#include "store/new_file.h"
 #include "support/fake_clock.h"
 #include "support/memo_window.h"
 
@@ -18,6 +20,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -282,6 +286,32 @@ private Q_SLOTS:
             QCOMPARE(saved.error, QString("ディスクの空き容量が足りません"));
             QCOMPARE(QFileInfo(disk + "/2024322.rtf").size(), qint64(9));
         }
+    }
+
+    // Past a file-size limit (ulimit -f) every kind of file the store writes, a version, a
+    // recovery file, the journal, fails as a full disk does, in a process that starts with the
+    // system's default: the limit's signal does not end the program.
+    void writesPastAFileSizeLimitFailWithoutEndingTheProgram() {
+        const QString state = folder_.filePath("state");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit small{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            const QByteArray large(64 * 1024, 'a');
+            const MemoFolder memos(folder_.path());
+            const SaveOutcome version = writeNewFile(
+                memos, "limited", [](int sequence) { return QString("v%1.rtf").arg(sequence); },
+                large, 0600);
+            const Journal journal(1, 2, state);
+            const SaveOutcome unsaved = journal.write("2024322.rtf", large);
+            ::_exit(!version.ok && !unsaved.ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(!WIFSIGNALED(status),
+                 qPrintable(QString("ended by signal %1").arg(WTERMSIG(status))));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void failedSaveKeepsTheOldFileAndSaysWhy() {

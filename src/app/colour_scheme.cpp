@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QFileInfo>
 
 namespace orbeta {
 
@@ -27,11 +28,22 @@ uint preferenceIn(QVariant value) {
     return value.toUInt();
 }
 
+// Whether a session bus runs: named in the environment, or in its usual place. Where none runs,
+// asking for one would have the D-Bus library start one of its own for the X display.
+bool sessionBusRuns() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
 } // namespace
 
 ColourScheme::ColourScheme(QObject* parent) : QObject(parent), own_(QApplication::palette()) {}
 
 void ColourScheme::followTheDesktop() {
+    if (!sessionBusRuns())
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;

@@ -18,7 +18,7 @@ namespace orbeta {
 
 namespace {
 
-const QString kSection = PositionStore::sectionOf(QStringLiteral("Form1"));
+const QString kForm1Section = PositionStore::sectionOf(QStringLiteral("Form1"));
 const QString kRokuyoSection = QStringLiteral("Form1_Rokuyo");
 const QString kRokuyoKey = QStringLiteral("R1");
 
@@ -110,12 +110,12 @@ void Form1::loadHandler() {
     monthView1_->setMemoMonth([this](int year, int month) { return memos_.month(year, month); });
     mnuRokuyo_->setChecked(positions_.isOn(kRokuyoSection, kRokuyoKey));
     connect(&memos_, &MemoStore::daysChanged, this, &Form1::memosChanged);
-    restoreWindowPosition(*this, positions_, kSection);
+    restoreWindowPosition(*this, positions_, kForm1Section);
 }
 
 void Form1::unloadHandler() {
     Q_EMIT unloading();
-    storeWindowPosition(*this, positions_, kSection);
+    storeWindowPosition(*this, positions_, kForm1Section);
 }
 
 void Form1::showClock(const QDateTime& second) {

@@ -30,7 +30,7 @@ namespace orbeta {
 
 namespace {
 
-const QString kSection = PositionStore::sectionOf(QStringLiteral("Form2"));
+const QString kForm2Section = PositionStore::sectionOf(QStringLiteral("Form2"));
 
 constexpr Qt::WindowFlags kSizableBorder = Qt::Window | Qt::WindowTitleHint |
                                            Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -108,7 +108,7 @@ Form2::Form2(PositionStore& positions, MemoStore& memos)
     richTextBox1_->setFocus();
 
     makeMenu();
-    guarded(this, [this] { restoreWindowPosition(*this, positions_, kSection); });
+    guarded(this, [this] { restoreWindowPosition(*this, positions_, kForm2Section); });
 }
 
 void Form2::changeEvent(QEvent* event) {
@@ -286,7 +286,7 @@ QString Form2::rescueUnsavedText() {
 // Closed without saving: what was changed is kept as the memo's newest version, so that no
 // slip of the hand loses it for good; the journal ends.
 void Form2::unloadHandler() {
-    storeWindowPosition(*this, positions_, kSection);
+    storeWindowPosition(*this, positions_, kForm2Section);
     delete journal_;
     journal_ = nullptr;
     if (saved_ || day_.isNull())

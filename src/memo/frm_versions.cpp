@@ -6,13 +6,13 @@
 #include "resources/layout.h"
 #include "richtext/rtf_inline_objects.h"
 #include "richtext/rtf_reader.h"
+#include "store/memo_limits.h"
 #include "store/memo_store.h"
 #include "store/memo_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -21,11 +21,6 @@
 namespace orbeta {
 
 namespace {
-
-QString sizeText(qint64 bytes) {
-    return QLocale(QLocale::Japanese)
-        .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
-}
 
 QString kindText(const MemoVersion& version) {
     switch (version.kind) {
@@ -116,7 +111,7 @@ QString frmVersions::entryText(int row) const {
     parts << (version.madeAt.isValid()
                   ? version.madeAt.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))
                   : QStringLiteral("日時不明"))
-          << sizeText(version.size);
+          << japaneseSize(version.size);
     if (const QString kind = kindText(version); !kind.isEmpty())
         parts << kind;
     if (!version.problem.isEmpty() || !description.problem.isEmpty())

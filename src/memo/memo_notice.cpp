@@ -1,5 +1,7 @@
 #include "memo/memo_notice.h"
 
+#include "store/memo_limits.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -14,11 +16,6 @@ QString dayText(QDate date) {
 
 QString timeText(const QDateTime& time) {
     return time.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
-}
-
-QString sizeText(qint64 bytes) {
-    return QLocale(QLocale::Japanese)
-        .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 QString countText(qsizetype count) {
@@ -45,7 +42,7 @@ QString memoNotice(const OpenedMemo& opened, const QString& file) {
         break;
     case Found::TooLarge:
         lines << QStringLiteral("このメモは大きすぎて（%1）編集できません。%2 はそのまま残します。")
-                     .arg(sizeText(opened.size), file);
+                     .arg(japaneseSize(opened.size), file);
         break;
     case Found::Damaged:
         lines << QStringLiteral("ファイルが壊れているため、このメモの一部を読み込めませんでした。");

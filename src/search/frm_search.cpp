@@ -29,7 +29,7 @@ namespace orbeta {
 
 namespace {
 
-const QString kSection = PositionStore::sectionOf(QStringLiteral("frmSearch"));
+const QString kSearchSection = PositionStore::sectionOf(QStringLiteral("frmSearch"));
 
 constexpr Qt::WindowFlags kSizableBorder =
     Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -57,7 +57,7 @@ frmSearch::frmSearch(PositionStore& positions, search::MemoIndex& index, QWidget
     makeTimers();
     connectControls();
     guarded(this, [this] {
-        restoreWindowPosition(*this, positions_, kSection);
+        restoreWindowPosition(*this, positions_, kSearchSection);
         searchNow();
     });
 }
@@ -153,7 +153,7 @@ void frmSearch::bringForward() {
 }
 
 void frmSearch::unloadHandler() {
-    storeWindowPosition(*this, positions_, kSection);
+    storeWindowPosition(*this, positions_, kSearchSection);
 }
 
 void frmSearch::showEvent(QShowEvent* event) {

@@ -16,12 +16,12 @@ QString count(qint64 value) {
     return QLocale(QLocale::Japanese).toString(value);
 }
 
-QString bytes(qint64 value) {
-    return QLocale(QLocale::Japanese)
-        .formattedDataSize(value, 1, QLocale::DataSizeTraditionalFormat);
-}
-
 } // namespace
+
+QString japaneseSize(qint64 bytes) {
+    return QLocale(QLocale::Japanese)
+        .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
 
 MemoContentSize& MemoContentSize::operator+=(const MemoContentSize& other) {
     characters += other.characters;
@@ -68,7 +68,8 @@ QString tooLargeToTake(const MemoContentSize& adding, const MemoContentSize& hol
                  count(holding.characters));
     return QStringLiteral("画像が大きすぎるため、入れませんでした（%1）。\n\n"
                           "一つのメモに入れられる画像は合わせて %2 までです（いまは %3）。")
-        .arg(bytes(adding.pictureBytes), bytes(kMaxPictureBytes), bytes(holding.pictureBytes));
+        .arg(japaneseSize(adding.pictureBytes), japaneseSize(kMaxPictureBytes),
+             japaneseSize(holding.pictureBytes));
 }
 
 } // namespace orbeta

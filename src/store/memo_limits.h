@@ -32,6 +32,9 @@ struct MemoContentSize {
 
 MemoContentSize contentSizeOf(const QTextDocument& document);
 
+// A size in bytes as the user reads it, in Japanese ("1.5 MB").
+QString japaneseSize(qint64 bytes);
+
 // Why something that would pass the limit is not taken, in Japanese: how large it is, what the
 // memo holds already, and the limit.
 QString tooLargeToTake(const MemoContentSize& adding, const MemoContentSize& holding);

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace orbeta;
 
@@ -78,7 +79,7 @@ class TestFrmAbout : public QObject {
     // Presses ｼｽﾃﾑ情報 and returns the text of the message box it showed, if any.
     QString pressSysInfo(frmAbout& about) {
         QString shown;
-        whenModalAppears([&](QWidget* box) {
+        const QPointer<QTimer> answering = whenModalAppears([&](QWidget* box) {
             auto* message = qobject_cast<QMessageBox*>(box);
             if (!message)
                 return;
@@ -86,8 +87,8 @@ class TestFrmAbout : public QObject {
                     QString::number(message->standardButtons());
             box->close();
         });
-        about.findChild<QPushButton*>("cmdSysInfo")->click();
-        QTest::qWait(50);
+        about.findChild<QPushButton*>("cmdSysInfo")->click(); // a box shows before it returns
+        delete answering;
         return shown;
     }
 

@@ -30,9 +30,9 @@ constexpr quint64 kDevice = 0xfd01;
 constexpr quint64 kInode = 0x1234;
 const char kOtherUser[] = "orbeta-other";
 
-// This program again as a start of its own, locking in `places`: it claims the folder and
-// prints what it got; where the folder became its own, it answers later starts, printing
-// "forward" each time it is asked to come forward.
+// This program again as a start of its own, locking in `places`: it prints "claiming", claims
+// the folder and prints what it got; where the folder became its own, it answers later starts,
+// printing "forward" each time it is asked to come forward.
 QProcess* helper(const QStringList& places, QObject* parent) {
     auto* process = new QProcess(parent);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -63,7 +63,11 @@ int runHelper(int argc, char* argv[]) {
         std::puts("forward");
         std::fflush(stdout);
     });
-    const SingleInstance::Claim claim = instance.claim();
+    std::puts("claiming");
+    std::fflush(stdout);
+    // Longer than any test waits for a stopped holder, so that a busy machine never makes a
+    // start that a test keeps waiting give up on its own.
+    const SingleInstance::Claim claim = instance.claim(60s);
     const char* said = claim == SingleInstance::Claim::Ours                  ? "ours"
                        : claim == SingleInstance::Claim::AnotherCameForward  ? "came forward"
                        : claim == SingleInstance::Claim::AnotherNotAnswering ? "no answer"
@@ -144,12 +148,13 @@ private Q_SLOTS:
         QList<QProcess*> waiting;
         for (int i = 0; i < 3; ++i)
             waiting << helper({lockFolder_.path()}, this);
-        QTest::qWait(500);
+        for (QProcess* start : std::as_const(waiting))
+            QVERIFY(waitForLine(*start, "claiming"));
         holder->kill();
         holder->waitForFinished();
         QStringList said;
         for (QProcess* start : std::as_const(waiting)) {
-            start->waitForReadyRead(5000);
+            QVERIFY(start->canReadLine() || start->waitForReadyRead(10000));
             said << QString::fromLatin1(start->readLine().trimmed());
         }
         QCOMPARE(said.count("ours"), 1);

@@ -39,7 +39,8 @@ QString TestProgram::storedValue(const QString& key) const {
     return QSettings(settingsFile(), QSettings::IniFormat).value(key).toString();
 }
 
-void whenModalAppears(std::function<void(QWidget*)> answer, std::chrono::milliseconds deadline) {
+QPointer<QTimer> whenModalAppears(std::function<void(QWidget*)> answer,
+                                  std::chrono::milliseconds deadline) {
     auto* poll = new QTimer(qApp);
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, poll,
@@ -60,6 +61,7 @@ void whenModalAppears(std::function<void(QWidget*)> answer, std::chrono::millise
                          }
                      });
     poll->start();
+    return poll;
 }
 
 void closeStrayWindows() {

@@ -2,6 +2,7 @@
 
 #include "program/program.h"
 
+#include <QPointer>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
 class QWidget;
 
 class FakeClock;
@@ -31,9 +33,10 @@ struct TestProgram {
 };
 
 // Hands the modal window to `answer` once it is up. Queue it before the call that opens it.
-// Polling ends at the deadline if no modal window came, so it cannot outlive its test.
-void whenModalAppears(std::function<void(QWidget*)> answer,
-                      std::chrono::milliseconds deadline = std::chrono::seconds(10));
+// Polling ends at the deadline if no modal window came, so it cannot outlive its test; a call
+// that may show no window at all ends it earlier by deleting the returned poll.
+QPointer<QTimer> whenModalAppears(std::function<void(QWidget*)> answer,
+                                  std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
 // Closes every top-level window that a test left open.
 void closeStrayWindows();

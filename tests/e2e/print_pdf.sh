@@ -60,8 +60,7 @@ save_pdf month cancel
 note "a folder that cannot take the file: the message, nothing written"
 printf 'not a folder' >"$work/out/blocked"
 save_pdf month "$work/out/blocked/month.pdf"
-message=$(wait_window Orbeta) # the message box over the calendar
-[ "$message" != "$calendar" ] || message=$(xdotool search --onlyvisible --name '^Orbeta$' | grep -v "^$calendar\$" | head -n 1)
+message=$(wait_window Orbeta "$calendar") # the message box over the calendar
 wait_active "$message"
 xdotool key Return
 wait_gone "$message"

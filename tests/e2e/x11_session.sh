@@ -93,17 +93,22 @@ wait_for() {
     done
 }
 
-# visible_window NAME: prints the id of a mapped window so named.
+# visible_window NAME [EXCEPT]: prints the id of a mapped window so named, other than EXCEPT.
+# A window that goes away while xdotool looks at it ends xdotool with an X error: then there is
+# no answer this time, and the caller asks again.
 visible_window() {
     local id
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    id=$({ xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } |
+        grep -vx "${2:-none}" | head -n 1) || true
     [ -n "$id" ] && echo "$id"
 }
 
-# wait_window NAME: prints the id of the visible window so named, once mapped.
+# wait_window NAME [EXCEPT]: prints the id of the visible window so named (other than EXCEPT),
+# once mapped.
+found_window() { found=$(visible_window "$@"); }
 wait_window() {
-    wait_for "no window named '$1'" visible_window "$1" >/dev/null
-    visible_window "$1"
+    wait_for "no window named '$1'" found_window "$@"
+    echo "$found"
 }
 
 # wait_settled ID: waits until the window manager has framed the window and it has stopped

@@ -1,7 +1,8 @@
 /* Starts a program and reports, in milliseconds from the start, when its window named NAME is
  * mapped and painted: the pixel at X,Y of the window (the clock's black background) has turned
  * black. Then it reports the program's resident memory after one idle second and how often its
- * threads, all of them and the main one, wake up while idle. Usage: window_probe NAME X Y IDLE_SECONDS program [arguments] */
+ * threads, all of them and the main one, wake up while idle. Usage: window_probe NAME X Y
+ * IDLE_SECONDS program [arguments] */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,8 +21,8 @@ static double now_ms(void) {
     return (double)t.tv_sec * 1000.0 + (double)t.tv_nsec / 1e6;
 }
 
-static Window find_named(Display *display, Window window, const char *name) {
-    char *title = NULL;
+static Window find_named(Display* display, Window window, const char* name) {
+    char* title = NULL;
     if (XFetchName(display, window, &title) && title) {
         int same = strcmp(title, name) == 0;
         XFree(title);
@@ -40,13 +41,13 @@ static Window find_named(Display *display, Window window, const char *name) {
     return found;
 }
 
-static long status_value(pid_t pid, const char *task, const char *field) {
+static long status_value(pid_t pid, const char* task, const char* field) {
     char path[256];
     if (task)
         snprintf(path, sizeof path, "/proc/%d/task/%s/status", (int)pid, task);
     else
         snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
-    FILE *file = fopen(path, "r");
+    FILE* file = fopen(path, "r");
     if (!file)
         return -1;
     char line[256];
@@ -69,11 +70,11 @@ static long main_thread_wakeups(pid_t pid) {
 static long wakeups(pid_t pid) {
     char path[64];
     snprintf(path, sizeof path, "/proc/%d/task", (int)pid);
-    DIR *tasks = opendir(path);
+    DIR* tasks = opendir(path);
     if (!tasks)
         return -1;
     long total = 0;
-    struct dirent *entry;
+    struct dirent* entry;
     while ((entry = readdir(tasks)))
         if (entry->d_name[0] != '.')
             total += status_value(pid, entry->d_name, "voluntary_ctxt_switches:");
@@ -81,14 +82,14 @@ static long wakeups(pid_t pid) {
     return total;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc < 6) {
         fprintf(stderr, "usage: window_probe NAME X Y IDLE_SECONDS program [arguments]\n");
         return 2;
     }
-    const char *name = argv[1];
+    const char* name = argv[1];
     int x = atoi(argv[2]), y = atoi(argv[3]), idle = atoi(argv[4]);
-    Display *display = XOpenDisplay(NULL);
+    Display* display = XOpenDisplay(NULL);
     if (!display) {
         fprintf(stderr, "no display\n");
         return 1;
@@ -104,9 +105,10 @@ int main(int argc, char **argv) {
         Window window = find_named(display, DefaultRootWindow(display), name);
         if (window) {
             XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable &&
-                x < attributes.width && y < attributes.height) {
-                XImage *image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+            if (XGetWindowAttributes(display, window, &attributes) &&
+                attributes.map_state == IsViewable && x < attributes.width &&
+                y < attributes.height) {
+                XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
                 if (image) {
                     unsigned long pixel = XGetPixel(image, 0, 0);
                     XDestroyImage(image);

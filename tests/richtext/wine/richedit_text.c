@@ -1,19 +1,17 @@
 /* Loads an RTF file into the Windows rich-edit control (riched20, through EM_STREAMIN) and
  * writes the plain text the control then holds, as UTF-8, paragraphs joined by "\n".
  * Usage: richedit_text input.rtf output.txt */
-#include <windows.h>
 #include <richedit.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <windows.h>
 
-static DWORD CALLBACK readFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG *got)
-{
-    *got = (LONG)fread(buffer, 1, (size_t)wanted, (FILE *)cookie);
+static DWORD CALLBACK readFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    *got = (LONG)fread(buffer, 1, (size_t)wanted, (FILE*)cookie);
     return 0;
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: richedit_text input.rtf output.txt\n");
         return 2;
@@ -28,7 +26,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "no rich-edit window: %lu\n", GetLastError());
         return 1;
     }
-    FILE *input = fopen(argv[1], "rb");
+    FILE* input = fopen(argv[1], "rb");
     if (!input) {
         fprintf(stderr, "cannot open %s\n", argv[1]);
         return 1;
@@ -43,18 +41,18 @@ int main(int argc, char **argv)
 
     GETTEXTLENGTHEX lengthOf = {GTL_NUMCHARS | GTL_PRECISE, 1200};
     LRESULT length = SendMessageW(edit, EM_GETTEXTLENGTHEX, (WPARAM)&lengthOf, 0);
-    WCHAR *text = calloc((size_t)length + 2, sizeof(WCHAR));
+    WCHAR* text = calloc((size_t)length + 2, sizeof(WCHAR));
     GETTEXTEX getText = {(DWORD)((length + 1) * sizeof(WCHAR)), GT_DEFAULT, 1200, NULL, NULL};
     SendMessageW(edit, EM_GETTEXTEX, (WPARAM)&getText, (LPARAM)text);
 
     /* The control ends paragraphs with a carriage return. */
-    for (WCHAR *c = text; *c; ++c)
+    for (WCHAR* c = text; *c; ++c)
         if (*c == L'\r')
             *c = L'\n';
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL);
-    char *utf8 = malloc((size_t)bytes);
+    char* utf8 = malloc((size_t)bytes);
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, bytes, NULL, NULL);
-    FILE *output = fopen(argv[2], "wb");
+    FILE* output = fopen(argv[2], "wb");
     if (!output) {
         fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;

@@ -101,6 +101,7 @@ void frmSearch::layOutControls() {
 
 void frmSearch::makeTimers() {
     lookAgain_ = new QTimer(this);
+    lookAgain_->setObjectName(QStringLiteral("lookAgain"));
     lookAgain_->setInterval(kLookAgainMs);
     connect(lookAgain_, &QTimer::timeout, &index_, &search::MemoIndex::refresh);
     searchSoon_ = new QTimer(this);

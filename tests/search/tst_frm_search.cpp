@@ -152,7 +152,10 @@ private Q_SLOTS:
     void searchesOnlyWhenSomethingChangedAndBoundsAQuery() {
         QSignalSpy searched(&window().results(), &QAbstractItemModel::modelReset);
         QSignalSpy shownAgain(&window().results(), &QAbstractItemModel::dataChanged);
-        QTest::qWait(3500); // past the window's look at the folder
+        auto* lookAgain = window().findChild<QTimer*>(QStringLiteral("lookAgain"));
+        QVERIFY(lookAgain && lookAgain->isActive());
+        QSignalSpy looked(lookAgain, &QTimer::timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(looked.size() >= 2, 30000); // the window looked at the folder
         QCOMPARE(searched.size() + shownAgain.size(), 0);
 
         QString pasted;

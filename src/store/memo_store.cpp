@@ -278,6 +278,8 @@ void MemoStore::startIndexing(MakeSearchable make) {
     if (indexing())
         return;
     makeSearchable_ = std::move(make);
+    // What is being read now is read for the calendar only: read once more, for searching.
+    askAgain_.unite(asked_);
     ++generation_;
     completeTexts_ = static_cast<int>(std::count_if(
         texts_.cbegin(), texts_.cend(), [this](const MemoText& text) { return complete(text); }));

@@ -78,6 +78,22 @@ private Q_SLOTS:
                  (QList<QDate>{QDate(2000, 11, 1), QDate(1999, 11, 1)}));
     }
 
+    // Searching begun while the calendar's month is still being read: the month's memos, read
+    // for the calendar only, are read again for searching, and reading comes to its end.
+    void findsTheMonthOnViewWhenSearchingBeginsWhileItIsRead() {
+        for (int day = 1; day <= 28; ++day)
+            write(QStringLiteral("19993%1.rtf").arg(day), "{\\rtf1 apple}");
+        write("1999427.rtf", "{\\rtf1 apple}");
+        MemoStore store(folder_.path(), clock_);
+        QSignalSpy changed(&store, &MemoStore::daysChanged);
+        store.month(1999, 3);
+        QVERIFY(changed.wait()); // listed: the month's files are being read now
+        QVERIFY(store.reading());
+        MemoIndex index(store);
+        waitForReading(index);
+        QCOMPARE(found(index, u"apple"_qs).size(), 29);
+    }
+
     void followsChangesFromOtherPrograms() {
         write("1999327.rtf", "{\\rtf1 apple}");
         write("1999328.rtf", "{\\rtf1 banana}");

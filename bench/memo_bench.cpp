@@ -6,6 +6,7 @@
 #include "app/colour_scheme.h"
 #include "calendar/form1.h"
 #include "calendar/month_view.h"
+#include "measures.h"
 #include "memo/form2.h"
 #include "memo/rich_text_box.h"
 #include "memo_generator.h"
@@ -32,16 +33,6 @@
 #include <vector>
 
 namespace {
-
-long residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 // Whether the versions window still waits for a version's first line.
 bool versionsBeingDescribed(const QWidget& versions) {
@@ -207,17 +198,12 @@ int main(int argc, char* argv[]) {
     // The longest the window does not answer while it lays the memo out anew, after being
     // narrowed to its least and widened again.
     const auto stallWhile = [&](const std::function<void()>& change) {
-        QElapsedTimer sinceTick;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&tick, &QTimer::timeout,
-                         [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
-        sinceTick.start();
-        tick.start(5);
+        StallMeter stalls;
         change();
         QEventLoop settle;
         QTimer::singleShot(2500, &settle, &QEventLoop::quit);
         settle.exec();
+        longestStall = std::max(longestStall, stalls.longestMs());
     };
     QTimer::singleShot(0, [&] {
         orbeta::Form2& memo = program.form2();
@@ -256,7 +242,7 @@ int main(int argc, char* argv[]) {
     long versionsHeldKb = 0;
     QTimer::singleShot(0, [&] {
         orbeta::Form2& memo = program.form2();
-        const long before = residentKb();
+        const long before = statusKb("VmRSS:");
         QTimer::singleShot(0, [&] {
             auto* versions = QApplication::activeModalWidget();
             versions->repaint();
@@ -265,7 +251,7 @@ int main(int argc, char* argv[]) {
             waited.start();
             while (waited.elapsed() < 20000 && versionsBeingDescribed(*versions))
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-            versionsHeldKb = residentKb() - before;
+            versionsHeldKb = statusKb("VmRSS:") - before;
             versions->close();
         });
         largestClock.start();

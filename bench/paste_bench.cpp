@@ -2,6 +2,7 @@
 // lines, Japanese and Latin, pasted into an empty memo, to the window painted.
 // Usage: paste_bench [characters...] (QT_QPA_PLATFORM=offscreen will do)
 #include "app/application.h"
+#include "measures.h"
 #include "memo/form2.h"
 #include "memo/rich_text_box.h"
 #include "program/program.h"
@@ -76,14 +77,7 @@ int main(int argc, char* argv[]) {
         Q_UNUSED(pasted);
         // Laid out in the background: how long until all of it is, and the longest the window
         // did not answer meanwhile.
-        qint64 longestStall = 0;
-        QElapsedTimer sinceTick;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&tick, &QTimer::timeout,
-                         [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
-        sinceTick.start();
-        tick.start(5);
+        StallMeter stalls;
         const auto laidOut = [&] {
             const QTextBlock last = editor.document()->lastBlock();
             return last.layout() && last.layout()->lineCount() > 0;
@@ -95,7 +89,7 @@ int main(int argc, char* argv[]) {
                     "laid out, the longest the window did not answer meanwhile %lld ms "
                     "(%lld in the memo)\n",
                     static_cast<long long>(characters), ms, whole,
-                    static_cast<long long>(longestStall),
+                    static_cast<long long>(stalls.longestMs()),
                     static_cast<long long>(editor.document()->characterCount() - 1));
     }
     return 0;

@@ -2,6 +2,7 @@
 // 10 KB, each to a PDF in memory: the time it takes and how much more memory the span needs at
 // its peak. Given a folder, the two PDFs are left there to be looked at.
 // Usage: print_bench [folder] (QT_QPA_PLATFORM=offscreen will do)
+#include "measures.h"
 #include "memo_generator.h"
 #include "print/print_output.h"
 #include "store/memo_text.h"
@@ -12,24 +13,6 @@
 #include <QHash>
 
 #include <cstdio>
-
-namespace {
-
-long statusKb(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(strlen(field)))
-                .trimmed()
-                .split(' ')
-                .first()
-                .toLong();
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -55,10 +38,7 @@ int main(int argc, char* argv[]) {
     const double monthMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
 
     const long before = statusKb("VmRSS:");
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-    clear.close();
+    resetPeak();
     clock.restart();
     const std::optional<QByteArray> span =
         orbeta::printing::memosPdf(QStringLiteral("メモ 2026年"), year, content);

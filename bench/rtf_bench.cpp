@@ -1,6 +1,7 @@
 // Measures the RTF reader and writer on a 10 MB rich-edit style memo beside Qt's own HTML import
 // and export of the same document, and the reading of large tables.
 // Usage: rtf_bench [megabytes] [runs]
+#include "measures.h"
 #include "memo_generator.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_tokenizer.h"
@@ -29,26 +30,6 @@ double medianMs(int runs, const std::function<void()>& work) {
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-long statusKb(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(strlen(field)))
-                .trimmed()
-                .split(' ')
-                .first()
-                .toLong();
-    return -1;
-}
-
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 } // namespace

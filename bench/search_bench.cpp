@@ -3,6 +3,7 @@
 // of the user interface while the folder is read, and memory. Make the folder with memo_folder.
 // Usage: search_bench FOLDER
 #include "app/application.h"
+#include "measures.h"
 #include "program/program.h"
 #include "search/frm_search.h"
 #include "search/memo_index.h"
@@ -21,40 +22,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-// VmRSS or VmHWM of this process, in kB.
-long statusKb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(qstrlen(key)))
-                .trimmed()
-                .split(' ')
-                .first()
-                .toLong();
-    }
-    return -1;
-}
-
-// The longest wait of a 5 ms timer beyond its interval: how long the user interface stalled.
-struct StallMeter : QObject {
-    QElapsedTimer clock;
-    qint64 longestMs = 0;
-    StallMeter() {
-        auto* timer = new QTimer(this);
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this,
-                [this] { longestMs = std::max(longestMs, clock.restart() - 5); });
-        clock.start();
-        timer->start(5);
-    }
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     orbeta::Application app(argc, argv);
@@ -86,7 +53,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     window.lstResults().repaint();
     const double firstMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    const qint64 stallWhileReading = stalls.longestMs;
+    const qint64 stallWhileReading = stalls.longestMs();
     const int found = window.results().rowCount();
     if (found != index.search(orbeta::searchTerms(QStringLiteral("東京"))).size())
         std::fprintf(stderr, "the list was not complete\n");

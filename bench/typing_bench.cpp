@@ -3,6 +3,7 @@
 // was due to when the editor took it, and the longest the window did not answer.
 // Usage: typing_bench (QT_QPA_PLATFORM=offscreen will do)
 #include "app/application.h"
+#include "measures.h"
 #include "memo/form2.h"
 #include "memo/rich_text_box.h"
 #include "program/program.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -72,12 +74,7 @@ int main(int argc, char* argv[]) {
     KeyTimer keys;
     keys.clock.start();
     editor.installEventFilter(&keys);
-    qint64 longestStall = 0;
-    QElapsedTimer sinceTick;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout,
-                     [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+    std::optional<StallMeter> stalls;
     QTimer typing;
     typing.setTimerType(Qt::PreciseTimer);
     int typed = 0;
@@ -91,8 +88,7 @@ int main(int argc, char* argv[]) {
             QCoreApplication::quit();
     });
     QTimer::singleShot(1000, [&] { // once the memo is laid out
-        sinceTick.start();
-        tick.start(5);
+        stalls.emplace();
         firstDue = keys.clock.nsecsElapsed() + kKeyEveryNs;
         typing.start(40);
     });
@@ -103,6 +99,7 @@ int main(int argc, char* argv[]) {
                 "(target <= 30), 99th percentile %.1f ms; the window's longest stall %lld ms\n",
                 keys.waits.size(), static_cast<long long>(orbeta::kMaxEditableCharacters),
                 QDir(journal).isEmpty() ? "not written" : "written", keys.waits.back(),
-                keys.waits[keys.waits.size() * 99 / 100], static_cast<long long>(longestStall));
+                keys.waits[keys.waits.size() * 99 / 100],
+                static_cast<long long>(stalls->longestMs()));
     return 0;
 }

@@ -79,7 +79,8 @@ note "killed outright with unsaved text: the journal keeps it, and 以前の版 
 start
 open_today
 xdotool type --delay 20 "journaled words"
-journal_has() { grep -rqs "$1" "$XDG_STATE_HOME/orbeta/unsaved/"; }
+# The journal itself, not a new one still being written beside it (NAME.rtf.new-...).
+journal_has() { grep -rqs --include='*.rtf' "$1" "$XDG_STATE_HOME/orbeta/unsaved/"; }
 wait_for "the journal did not take the typing" journal_has 'journaled words'
 kill -KILL "$orbeta_pid"
 ends "$orbeta_pid"
